@@ -1,0 +1,121 @@
+/*
+ * g722kit codec API: an ITU-T G.722 sub-band ADPCM encoder and decoder in integer arithmetic.
+ *
+ * One G722State holds everything one coded stream needs in one direction. Initialise it once,
+ * feed it samples (encoder) or code bytes (decoder) in pieces of any size, and release it if
+ * the initialiser allocated it. Records share no data: different records may be used on
+ * different threads at once; one record must not be used by two threads at once.
+ *
+ * Code stream: 8000 codes per second. A code is (upper-band code * 64 + lower-band code)
+ * shifted right by 8 - bits_per_code (8, 7 or 6 bits at 64000, 56000 or 48000 bit/s); in
+ * 8 kHz mode the upper-band code is always 3. Codes are stored one per byte, or, packed at
+ * 7 or 6 bits, as a bit stream that fills each byte from its least significant bit upward.
+ */
+#ifndef G722KIT_G722_H
+#define G722KIT_G722_H
+
+#include <stdint.h>
+
+#include "g722kit/export.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Option bits of G722EncoderInit and G722DecoderInit. */
+enum G722Options {
+  /* The PCM side runs at 8000 samples per second and only the lower sub-band is coded. */
+  G722Option8k = 1,
+  /* Codes of 7 or 6 bits are packed into a continuous bit stream (no effect at 64000 bit/s). */
+  G722OptionPacked = 2
+};
+
+/* Adaptive predictor and quantizer scale factor of one sub-band. */
+typedef struct G722Band {
+  int32_t s;     /* predicted signal for the next code */
+  int32_t sp;    /* prediction of the two-pole section */
+  int32_t sz;    /* prediction of the six-zero section */
+  int32_t r[3];  /* reconstructed signal: current code, then the two before */
+  int32_t a[3];  /* pole predictor coefficients in [1] and [2] */
+  int32_t ap[3]; /* pole coefficients being computed, in [1] and [2] */
+  int32_t p[3];  /* partially reconstructed signal: current code, then the two before */
+  int32_t d[7];  /* quantized difference signal: current code, then the six before */
+  int32_t b[7];  /* zero predictor coefficients in [1] to [6] */
+  int32_t bp[7]; /* zero coefficients being computed, in [1] to [6] */
+  int32_t sg[7]; /* sign scratch of one adaptation */
+  int32_t nb;    /* logarithmic quantizer scale factor */
+  int32_t det;   /* linear quantizer scale factor */
+} G722Band;
+
+/* The whole memory of one coded stream in one direction. */
+typedef struct G722State {
+  int32_t packed;          /* 1: codes form a bit stream, least significant bit first */
+  int32_t pcm_8k;          /* 1: 8000 samples/s, lower sub-band only; 0: 16000 samples/s */
+  int32_t bits_per_code;   /* 8, 7 or 6 */
+  int32_t qmf_history[24]; /* band-split filter delay line */
+  G722Band band[2];        /* [0] lower sub-band, [1] upper sub-band */
+  uint32_t unpack_buffer;  /* decoder: bit reservoir of packed input */
+  int32_t unpack_bits;     /* decoder: valid bits in unpack_buffer */
+  uint32_t pack_buffer;    /* encoder: bit reservoir of packed output */
+  int32_t pack_bits;       /* encoder: valid bits in pack_buffer */
+  int32_t pending_sample;  /* encoder, two-band: a sample waiting for its pair */
+  int32_t has_pending;     /* encoder, two-band: 1 while pending_sample is held */
+  int32_t allocated;       /* 1: the initialiser allocated this record */
+} G722State;
+
+/*
+ * Initialises an encoder record for a new stream and returns it.
+ * state:   a record to reset completely, or NULL to have one allocated on the heap.
+ * rate:    48000 gives 6 bits per code, 56000 gives 7; any other value gives 8 (64000 bit/s).
+ * options: G722Option8k and/or G722OptionPacked; other bits are ignored.
+ * Returns NULL only when an allocation was needed and failed.
+ */
+G722KIT_API G722State* G722EncoderInit(G722State* state, int32_t rate, int32_t options);
+
+/*
+ * Encodes sample_count signed 16-bit samples and returns the number of bytes written to
+ * codes_out (0 when state is NULL or sample_count <= 0; nothing changes then).
+ *
+ * In 8 kHz mode each sample gives one code. In two-band mode each pair of samples gives one
+ * code; an odd sample at the end of a call is kept in the record and paired with the first
+ * sample of the next call, so any split of a stream into calls gives the bytes of one call.
+ * A sample held at the end of the stream is never coded.
+ *
+ * codes_out needs one byte per code unpacked; packed, (pack_bits + codes * bits_per_code) / 8
+ * bytes, rounded down, with pack_bits as it stands before the call. Packed bits that do not
+ * fill a byte stay in the record until later codes complete it; there is no flush.
+ */
+G722KIT_API int32_t G722EncodeSamples(G722State* state, uint8_t* codes_out, const int16_t* pcm_in,
+                                      int32_t sample_count);
+
+/* Frees a record that G722EncoderInit allocated; a caller's own record or NULL is left alone.
+ * Returns 0. */
+G722KIT_API int32_t G722EncoderRelease(G722State* state);
+
+/* Initialises a decoder record; the same as G722EncoderInit in every respect. */
+G722KIT_API G722State* G722DecoderInit(G722State* state, int32_t rate, int32_t options);
+
+/*
+ * Decodes byte_count code bytes and returns the number of samples written to pcm_out
+ * (0 when state is NULL or byte_count <= 0; nothing changes then).
+ *
+ * Each code gives one sample in 8 kHz mode and two in two-band mode. Unpacked, each byte is
+ * one code. Packed, at most (8 * byte_count + unpack_bits) / bits_per_code codes are decoded,
+ * with unpack_bits as it stands before the call; a whole code still held when the last byte
+ * has been taken stays in the record and is decoded first by the next call that brings at
+ * least one byte. pcm_out must have room for the samples of that many codes.
+ *
+ * Every byte value is accepted. Two-band output is wrapped to 16 bits, not clamped.
+ */
+G722KIT_API int32_t G722DecodeCodes(G722State* state, int16_t* pcm_out, const uint8_t* codes_in,
+                                    int32_t byte_count);
+
+/* Frees a record that G722DecoderInit allocated; a caller's own record or NULL is left alone.
+ * Returns 0. */
+G722KIT_API int32_t G722DecoderRelease(G722State* state);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,111 @@
+// Codec records: initialisation, release, saturation and the scale-factor rule.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "codec.h"
+
+namespace g722kit {
+namespace {
+
+TEST(CodecInit, RateAndOptionsSetTheConfiguration) {
+  struct Case {
+    int32_t rate, options;
+    int32_t bits, packed, pcm_8k;
+  };
+  const Case cases[] = {
+      {48000, 0, 6, 0, 0}, {56000, 0, 7, 0, 0},  {64000, 0, 8, 0, 0}, {44100, 0, 8, 0, 0},
+      {0, 0, 8, 0, 0},     {-48000, 0, 8, 0, 0}, {64000, 2, 8, 0, 0}, {56000, 2, 7, 1, 0},
+      {48000, 3, 6, 1, 1}, {48000, 4, 6, 0, 0},  {56000, 1, 7, 0, 1}, {48000, ~0, 6, 1, 1},
+  };
+  for (const Case& c : cases) {
+    for (auto init : {G722EncoderInit, G722DecoderInit}) {
+      G722State state;
+      ASSERT_EQ(init(&state, c.rate, c.options), &state);
+      EXPECT_EQ(state.bits_per_code, c.bits) << c.rate << " " << c.options;
+      EXPECT_EQ(state.packed, c.packed) << c.rate << " " << c.options;
+      EXPECT_EQ(state.pcm_8k, c.pcm_8k) << c.rate << " " << c.options;
+    }
+  }
+}
+
+TEST(CodecInit, ResetsEveryFieldOfASuppliedRecord) {
+  for (auto init : {G722EncoderInit, G722DecoderInit}) {
+    G722State state;
+    std::memset(&state, 0xA5, sizeof state);
+    init(&state, 56000, G722Option8k | G722OptionPacked);
+
+    G722State expected;
+    std::memset(&expected, 0, sizeof expected);
+    expected.bits_per_code = 7;
+    expected.pcm_8k = 1;
+    expected.packed = 1;
+    expected.band[0].det = 32;
+    expected.band[1].det = 8;
+    EXPECT_EQ(std::memcmp(&state, &expected, sizeof state), 0);
+  }
+}
+
+TEST(CodecInit, AllocatesOnlyWithoutARecordAndReleasesOnlyWhatItAllocated) {
+  G722State* encoder = G722EncoderInit(nullptr, 64000, 0);
+  ASSERT_NE(encoder, nullptr);
+  EXPECT_EQ(encoder->band[0].det, 32);
+  EXPECT_EQ(G722EncoderRelease(encoder), 0);
+
+  G722State* decoder = G722DecoderInit(nullptr, 48000, G722OptionPacked);
+  ASSERT_NE(decoder, nullptr);
+  EXPECT_EQ(decoder->packed, 1);
+  EXPECT_EQ(G722DecoderRelease(decoder), 0);
+
+  // A caller's own record and null are left alone (the sanitizers would catch a bad free).
+  G722State own;
+  G722EncoderInit(&own, 64000, 0);
+  EXPECT_EQ(G722EncoderRelease(&own), 0);
+  EXPECT_EQ(G722DecoderRelease(&own), 0);
+  EXPECT_EQ(G722EncoderRelease(nullptr), 0);
+}
+
+TEST(Saturate16, ClampsToTheSixteenBitRange) {
+  const std::pair<int32_t, int32_t> cases[] = {{0, 0},
+                                               {32767, 32767},
+                                               {32768, 32767},
+                                               {-32768, -32768},
+                                               {-32769, -32768},
+                                               {2147483647, 32767},
+                                               {-2147483647 - 1, -32768},
+                                               {-5, -5}};
+  for (auto [in, out] : cases)
+    EXPECT_EQ(Saturate16(in), out) << in;
+}
+
+TEST(ScaleFactor, FollowsTheLogScaleWithinItsBounds) {
+  struct Case {
+    bool upper;
+    int32_t nb_before, code;  // code: 4-bit index (lower) or 2-bit code (upper)
+    int32_t nb_after, det_after;
+  };
+  const Case cases[] = {
+      {false, 0, 0, 0, 32},             // step -60 clamps at 0
+      {false, 0, 15, 0, 32},            // index 15 has the same step as 0
+      {false, 0, 1, 3042, 88},          // the largest lower step
+      {false, 15511, 1, 18431, 16032},  // just below the bound
+      {false, 18432, 1, 18432, 16384},  // clamped at the bound
+      {true, 0, 1, 0, 8},               // step -214 clamps at 0
+      {true, 0, 0, 798, 8},
+      {true, 22528, 2, 22528, 16384},  // clamped at the bound
+  };
+  for (const Case& c : cases) {
+    G722Band band{};
+    band.nb = c.nb_before;
+    if (c.upper) {
+      AdaptUpperScale(band, c.code);
+    } else {
+      AdaptLowerScale(band, c.code);
+    }
+    EXPECT_EQ(band.nb, c.nb_after) << c.nb_before << " " << c.code;
+    EXPECT_EQ(band.det, c.det_after) << c.nb_before << " " << c.code;
+  }
+}
+
+}  // namespace
+}  // namespace g722kit
