@@ -1,0 +1,79 @@
+/*
+ * g722kit host API: file operations on speech audio.
+ *
+ * G722Encode turns raw 16-bit PCM into G.722 codes; G722Decode turns G.722 codes into a WAV
+ * file. Both use one codec configuration: 64000 bit/s, 8000 samples per second, lower sub-band
+ * only, one code byte per sample. Paths are null-terminated UTF-16 strings.
+ *
+ * Every operation returns G722KIT_OK (999) on success or one of the codes below. Each operation
+ * uses static buffers of its own and allocates nothing; calls of the same operation are
+ * serialised internally, and different operations may run side by side.
+ */
+#ifndef G722KIT_G722KIT_H
+#define G722KIT_G722KIT_H
+
+#include <stdint.h>
+
+#include "g722kit/export.h"
+#include "g722kit/version.h"
+
+#ifdef __cplusplus
+extern "C" {
+#else
+#include <uchar.h>
+#endif
+
+/* Result codes. The values are fixed and will not be renumbered. */
+#define G722KIT_OK 999             /* the operation completed */
+#define G722KIT_ERR_DEVICE_OPEN 1  /* the audio input device could not be opened */
+#define G722KIT_ERR_DEVICE_QUEUE 2 /* the capture buffer could not be queued on the device */
+#define G722KIT_ERR_DEVICE_START 3 /* audio input could not be started */
+#define G722KIT_ERR_WRITE 4        /* the output file took fewer bytes than were written */
+#define G722KIT_ERR_READ 5         /* reading the input file failed */
+#define G722KIT_ERR_NULL_PATH 6    /* a path argument was NULL */
+#define G722KIT_ERR_PATH 7         /* a path is not valid UTF-16 or is too long */
+#define G722KIT_ERR_OPEN_INPUT 8   /* the input file could not be opened */
+#define G722KIT_ERR_OPEN_OUTPUT 9  /* the output file could not be created */
+#define G722KIT_ERR_SAME_FILE 10   /* input and output name the same file */
+#define G722KIT_ERR_HEADER 11      /* the output could not be repositioned to finish its header */
+#define G722KIT_ERR_TOO_LARGE 12   /* the output would exceed the 4 GiB a WAV file can describe */
+
+/*
+ * Encodes a raw PCM file (signed 16-bit little-endian mono, 8000 samples/s, no header) into
+ * a file of G.722 codes, one byte per sample. An odd last byte of the input is ignored.
+ *
+ * Returns G722KIT_OK, or:
+ *   G722KIT_ERR_NULL_PATH, G722KIT_ERR_PATH  a path is NULL or cannot be converted; no file is
+ * touched G722KIT_ERR_OPEN_INPUT    the input cannot be opened; the output is not touched
+ *   G722KIT_ERR_SAME_FILE     both paths name one file; it is not touched
+ *   G722KIT_ERR_OPEN_OUTPUT   the output cannot be created
+ *   G722KIT_ERR_READ          a read failed; the output keeps the codes written so far
+ *   G722KIT_ERR_WRITE         a write failed; the output keeps the codes written so far
+ */
+G722KIT_API int32_t G722Encode(const char16_t* inPath, const char16_t* outPath);
+
+/*
+ * Decodes a file of G.722 codes (one byte per code, 64000 bit/s, 8 kHz mode, no header) into a
+ * WAV file of 16-bit mono PCM at 8000 samples/s: one sample per input byte.
+ *
+ * Returns G722KIT_OK, or the codes of G722Encode, and:
+ *   G722KIT_ERR_READ, G722KIT_ERR_WRITE  the output keeps the samples written so far behind a
+ *                             placeholder header (sizes 16036 and 16000)
+ *   G722KIT_ERR_HEADER        the output cannot be repositioned or measured (a pipe, a device):
+ *                             the samples were written but the header could not be finished
+ *   G722KIT_ERR_TOO_LARGE     the samples would pass the 4 GiB limit of a WAV file; decoding stops
+ *                             before it, and the output keeps the placeholder header
+ */
+G722KIT_API int32_t G722Decode(const char16_t* inPath, const char16_t* outPath);
+
+/* A short English description of a result code; never NULL. */
+G722KIT_API const char* G722KitResultText(int32_t result);
+
+/* The library's version as "major.minor.patch.build", as built. */
+G722KIT_API const char* G722KitVersion(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

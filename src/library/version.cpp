@@ -1,0 +1,6 @@
+// The library's version, as built.
+#include "g722kit/g722kit.h"
+
+extern "C" const char* G722KitVersion(void) {
+  return G722KIT_VERSION_STRING;
+}

@@ -1,0 +1,57 @@
+// File streams on POSIX systems, with 64-bit offsets.
+#include <sys/stat.h>
+
+#include "file_stream.h"
+
+namespace g722kit::platform {
+
+std::FILE* OpenForReading(const char* path) {
+  return std::fopen(path, "rb");
+}
+
+std::FILE* OpenForWriting(const char* path) {
+  std::FILE* file = std::fopen(path, "wb");
+  if (file != nullptr) std::setvbuf(file, nullptr, _IONBF, 0);
+  return file;
+}
+
+std::FILE* OpenForWritingWide(const char16_t* path) {
+  static thread_local char narrow[kNarrowPathCapacity];
+  if (!ToNarrow(path, narrow, sizeof narrow)) return nullptr;
+  return OpenForWriting(narrow);
+}
+
+int64_t Read(std::FILE* file, void* buffer, size_t size) {
+  const size_t count = std::fread(buffer, 1, size, file);
+  if (count == 0 && std::ferror(file)) return -1;
+  return static_cast<int64_t>(count);
+}
+
+size_t Write(std::FILE* file, const void* buffer, size_t size) {
+  return std::fwrite(buffer, 1, size, file);
+}
+
+bool SeekTo(std::FILE* file, int64_t offset) {
+  return fseeko(file, offset, SEEK_SET) == 0;
+}
+
+bool SeekToEnd(std::FILE* file) {
+  return fseeko(file, 0, SEEK_END) == 0;
+}
+
+int64_t Position(std::FILE* file) {
+  return ftello(file);
+}
+
+bool Close(std::FILE* file) {
+  return std::fclose(file) == 0;
+}
+
+bool IsSameFile(std::FILE* file, const char* path) {
+  struct stat open_info {};
+  struct stat path_info {};
+  if (fstat(fileno(file), &open_info) != 0 || stat(path, &path_info) != 0) return false;
+  return open_info.st_dev == path_info.st_dev && open_info.st_ino == path_info.st_ino;
+}
+
+}  // namespace g722kit::platform
