@@ -1,0 +1,65 @@
+#include "codec_settings.h"
+
+#include <CLI/CLI.hpp>
+
+#include "g722kit/g722.h"
+#include "tool_error.h"
+
+namespace g722kit::tool {
+
+int32_t CodecSettings::Options() const {
+  return (wideband ? 0 : G722Option8k) | (packed ? G722OptionPacked : 0);
+}
+
+int CodecSettings::PcmRate() const {
+  return wideband ? 16000 : 8000;
+}
+
+double CodecSettings::CodeBytesPerSecond() const {
+  return packed ? bitrate / 8.0 : 8000.0;  // 8000 codes per second, one byte each unpacked
+}
+
+bool CodecSettings::IsLibraryDefault() const {
+  return bitrate == 64000 && !wideband;
+}
+
+std::string CodecSettings::Slug() const {
+  return std::to_string(bitrate / 1000) + "k-" + (wideband ? "16khz" : "8khz") +
+         (packed ? "-packed" : "");
+}
+
+std::string CodecSettings::Description() const {
+  return std::to_string(bitrate) + " bit/s, " + (wideband ? "16 kHz" : "8 kHz") +
+         (packed ? ", packed" : "");
+}
+
+void AddCodecOptions(CLI::App& command, CodecSettings& settings) {
+  command.add_option("--bitrate", settings.bitrate, "Bit rate of the codes")
+      ->check(CLI::IsMember({64000, 56000, 48000}))
+      ->default_val(64000);
+  command.add_flag("--wideband", settings.wideband,
+                   "16 kHz PCM in two sub-bands (the G.722 of telephony) instead of 8 kHz");
+  command.add_flag("--packed", settings.packed,
+                   "Pack 7- or 6-bit codes into a bit stream (56000 and 48000 bit/s)");
+}
+
+void CheckCodecSettings(const CodecSettings& settings) {
+  if (settings.packed && settings.bitrate == 64000) {
+    throw ToolError(kExitUsage,
+                    "--packed needs --bitrate 56000 or 48000: at 64000 bit/s every code fills a "
+                    "whole byte");
+  }
+}
+
+std::vector<CodecSettings> AllCodecSettings() {
+  std::vector<CodecSettings> all;
+  for (bool wideband : {false, true}) {
+    for (int32_t bitrate : {64000, 56000, 48000}) {
+      all.push_back({bitrate, wideband, false});
+      if (bitrate != 64000) all.push_back({bitrate, wideband, true});
+    }
+  }
+  return all;
+}
+
+}  // namespace g722kit::tool

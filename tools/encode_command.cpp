@@ -1,0 +1,90 @@
+// g722kit encode IN OUT: audio to G.722 codes.
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "audio_input.h"
+#include "code_stream.h"
+#include "codec_settings.h"
+#include "commands.h"
+#include "g722kit/g722kit.h"
+#include "input_file.h"
+#include "library_call.h"
+#include "progress.h"
+#include "writers.h"
+
+namespace g722kit::tool {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct EncodeArguments {
+  fs::path input;
+  fs::path output;
+  CodecSettings codec;
+};
+
+// Decodes, downmixes and resamples the input as needed and encodes it sample by sample.
+uint64_t EncodeAudio(const EncodeArguments& args, bool raw, const AudioFormat& format) {
+  OutputFile output(args.output);
+  ByteWriter writer(output);
+  StreamEncoder encoder(args.codec);
+  Progress progress("encoding", static_cast<uint64_t>(format.frames));
+  std::vector<uint8_t> codes;
+  uint64_t written = 0;
+  const auto write = [&] {
+    writer.Write(codes);
+    written += codes.size();
+  };
+  ReadPcm(args.input, raw, args.codec.PcmRate(),
+          [&](std::span<const int16_t> pcm, int64_t frames_read) {
+            encoder.Encode(pcm, codes);
+            write();
+            progress.Update(static_cast<uint64_t>(frames_read));
+          });
+  encoder.Finish(codes);
+  write();
+  writer.Close();
+  output.Commit();
+  return written;
+}
+
+void Encode(const EncodeArguments& args) {
+  CheckCodecSettings(args.codec);
+  const uint64_t input_bytes = CheckReadable(args.input);
+  CheckDistinct(args.input, args.output);
+  const bool raw = IsRawPcmName(args.input);
+  const AudioFormat format = ReadAudioFormat(args.input, raw);
+  uint64_t written;
+  if (raw && args.codec.IsLibraryDefault()) {
+    OutputFile output(args.output);
+    RunFileOperation(G722Encode, "encoding", args.input, output, input_bytes / 2);
+    output.Commit();
+    written = input_bytes / 2;
+  } else {
+    written = EncodeAudio(args, raw, format);
+  }
+  std::printf("%s (%s) -> %s: %llu bytes of codes, %s\n", args.input.c_str(),
+              format.Summary().c_str(), args.output.c_str(),
+              static_cast<unsigned long long>(written), args.codec.Description().c_str());
+}
+
+}  // namespace
+
+void AddEncodeCommand(CLI::App& app) {
+  auto args = std::make_shared<EncodeArguments>();
+  CLI::App* command = AddCommand(
+      app, "encode", "Encode audio into G.722 codes",
+      "IN is any file libsndfile reads (WAV, FLAC, AIFF, ...), downmixed to mono and resampled\n"
+      "to the codec's rate, or headerless 16-bit little-endian mono PCM at 8000 samples/s when\n"
+      "its name ends in .raw or .pcm. OUT holds the codes alone, no header: decode them with\n"
+      "the same options. The default is the library's file format: 64000 bit/s, 8 kHz, one\n"
+      "code per byte.");
+  command->add_option("IN", args->input, "Audio to encode")->required();
+  command->add_option("OUT", args->output, "G.722 code file to write")->required();
+  AddCodecOptions(*command, args->codec);
+  command->callback([args] { Encode(*args); });
+}
+
+}  // namespace g722kit::tool
