@@ -1,7 +1,5 @@
 #include "codec_settings.h"
 
-#include <CLI/CLI.hpp>
-
 #include "g722kit/g722.h"
 #include "tool_error.h"
 
@@ -31,16 +29,6 @@ std::string CodecSettings::Slug() const {
 std::string CodecSettings::Description() const {
   return std::to_string(bitrate) + " bit/s, " + (wideband ? "16 kHz" : "8 kHz") +
          (packed ? ", packed" : "");
-}
-
-void AddCodecOptions(CLI::App& command, CodecSettings& settings) {
-  command.add_option("--bitrate", settings.bitrate, "Bit rate of the codes")
-      ->check(CLI::IsMember({64000, 56000, 48000}))
-      ->default_val(64000);
-  command.add_flag("--wideband", settings.wideband,
-                   "16 kHz PCM in two sub-bands (the G.722 of telephony) instead of 8 kHz");
-  command.add_flag("--packed", settings.packed,
-                   "Pack 7- or 6-bit codes into a bit stream (56000 and 48000 bit/s)");
 }
 
 void CheckCodecSettings(const CodecSettings& settings) {

@@ -5,10 +5,6 @@
 #include <string>
 #include <vector>
 
-namespace CLI {
-class App;
-}
-
 namespace g722kit::tool {
 
 struct CodecSettings {
@@ -29,9 +25,6 @@ struct CodecSettings {
   // For people: "64000 bit/s, 8 kHz".
   std::string Description() const;
 };
-
-// Adds --bitrate, --wideband and --packed to a subcommand, filling settings.
-void AddCodecOptions(CLI::App& command, CodecSettings& settings);
 
 // Throws a usage ToolError for a combination the codec cannot honour (--packed at 64000 bit/s,
 // where every code fills a whole byte).

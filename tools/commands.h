@@ -1,22 +1,33 @@
-// The tool's subcommands. Each adds itself to the application with its options and runs from
-// the callback CLI11 calls once the command line is parsed.
+// The tool's subcommands, run once the command line is parsed. Each throws ToolError on
+// failure and prints its result on stdout.
 #pragma once
 
-#include <string>
+#include <filesystem>
 
-namespace CLI {
-class App;
-}
+#include "codec_settings.h"
 
 namespace g722kit::tool {
 
-// Adds a subcommand: summary shows in the command list, details below its own --help.
-CLI::App* AddCommand(CLI::App& app, const std::string& name, const std::string& summary,
-                     const std::string& details);
+struct EncodeArguments {
+  std::filesystem::path input;
+  std::filesystem::path output;
+  CodecSettings codec;
+};
+void Encode(const EncodeArguments& args);
 
-void AddEncodeCommand(CLI::App& app);
-void AddDecodeCommand(CLI::App& app);
-void AddInfoCommand(CLI::App& app);
-void AddCompareCommand(CLI::App& app);
+struct DecodeArguments {
+  std::filesystem::path input;
+  std::filesystem::path output;
+  CodecSettings codec;
+};
+void Decode(const DecodeArguments& args);
+
+void Info(const std::filesystem::path& file);
+
+struct CompareArguments {
+  std::filesystem::path input;
+  std::filesystem::path out_dir;  // empty: keep no files
+};
+void Compare(const CompareArguments& args);
 
 }  // namespace g722kit::tool

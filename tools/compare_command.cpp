@@ -1,9 +1,7 @@
 // g722kit compare IN [--out DIR]: encodes and decodes IN in every configuration and prints
 // what each costs and keeps: size, compression, signal-to-noise ratio and speed.
-#include <CLI/CLI.hpp>
 #include <chrono>
 #include <cstdio>
-#include <memory>
 #include <vector>
 
 #include "audio_input.h"
@@ -17,16 +15,12 @@
 #include "writers.h"
 
 namespace g722kit::tool {
-namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kMaxFilterDelay = 64;  // samples: more than the two-band filters delay the output
+namespace {
 
-struct CompareArguments {
-  fs::path input;
-  fs::path out_dir;
-};
+constexpr int kMaxFilterDelay = 64;  // samples: more than the two-band filters delay the output
 
 struct Trial {
   std::vector<uint8_t> codes;
@@ -76,6 +70,8 @@ void SaveTrial(const CompareArguments& args, const CodecSettings& codec, const T
   wav.Commit();
 }
 
+}  // namespace
+
 void Compare(const CompareArguments& args) {
   CheckReadable(args.input);
   const bool raw = IsRawPcmName(args.input);
@@ -108,20 +104,6 @@ void Compare(const CompareArguments& args) {
     std::printf("codes (.g722) and decoded audio (.wav) of each configuration: %s/\n",
                 args.out_dir.c_str());
   }
-}
-
-}  // namespace
-
-void AddCompareCommand(CLI::App& app) {
-  auto args = std::make_shared<CompareArguments>();
-  CLI::App* command = AddCommand(
-      app, "compare", "Try every codec configuration on a file",
-      "Encodes and decodes IN (read as for encode) in each configuration and prints the size of\n"
-      "the codes, the compression ratio, the signal-to-noise ratio and the codec's speed.");
-  command->add_option("IN", args->input, "Audio to try (as for encode)")->required();
-  command->add_option("--out", args->out_dir,
-                      "Folder to keep each configuration's codes and decoded WAV in");
-  command->callback([args] { Compare(*args); });
 }
 
 }  // namespace g722kit::tool

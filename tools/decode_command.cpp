@@ -1,9 +1,7 @@
 // g722kit decode IN OUT.wav: G.722 codes to a WAV file.
-#include <CLI/CLI.hpp>
 #include <array>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #include "code_stream.h"
@@ -17,17 +15,12 @@
 #include "writers.h"
 
 namespace g722kit::tool {
-namespace {
 
 namespace fs = std::filesystem;
 
-constexpr size_t kChunkBytes = 65536;
+namespace {
 
-struct DecodeArguments {
-  fs::path input;
-  fs::path output;
-  CodecSettings codec;
-};
+constexpr size_t kChunkBytes = 65536;
 
 // A WAV file given as codes would decode to noise; the user meant encode.
 void RefuseWav(const fs::path& input) {
@@ -73,6 +66,8 @@ uint64_t DecodeCodes(const DecodeArguments& args, uint64_t input_bytes) {
   return samples;
 }
 
+}  // namespace
+
 void Decode(const DecodeArguments& args) {
   CheckCodecSettings(args.codec);
   const uint64_t input_bytes = CheckReadable(args.input);
@@ -91,20 +86,6 @@ void Decode(const DecodeArguments& args) {
               static_cast<unsigned long long>(input_bytes), args.output.c_str(),
               static_cast<double>(samples) / args.codec.PcmRate(), args.codec.PcmRate(),
               args.codec.Description().c_str());
-}
-
-}  // namespace
-
-void AddDecodeCommand(CLI::App& app) {
-  auto args = std::make_shared<DecodeArguments>();
-  CLI::App* command = AddCommand(
-      app, "decode", "Decode G.722 codes into a WAV file",
-      "Give the options the codes were encoded with. OUT is 16-bit mono PCM at 8000 samples/s,\n"
-      "or 16000 with --wideband.");
-  command->add_option("IN", args->input, "G.722 code file to decode")->required();
-  command->add_option("OUT", args->output, "WAV file to write")->required();
-  AddCodecOptions(*command, args->codec);
-  command->callback([args] { Decode(*args); });
 }
 
 }  // namespace g722kit::tool

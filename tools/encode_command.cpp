@@ -1,7 +1,5 @@
 // g722kit encode IN OUT: audio to G.722 codes.
-#include <CLI/CLI.hpp>
 #include <cstdio>
-#include <memory>
 #include <vector>
 
 #include "audio_input.h"
@@ -15,15 +13,10 @@
 #include "writers.h"
 
 namespace g722kit::tool {
-namespace {
 
 namespace fs = std::filesystem;
 
-struct EncodeArguments {
-  fs::path input;
-  fs::path output;
-  CodecSettings codec;
-};
+namespace {
 
 // Decodes, downmixes and resamples the input as needed and encodes it sample by sample.
 uint64_t EncodeAudio(const EncodeArguments& args, bool raw, const AudioFormat& format) {
@@ -50,6 +43,8 @@ uint64_t EncodeAudio(const EncodeArguments& args, bool raw, const AudioFormat& f
   return written;
 }
 
+}  // namespace
+
 void Encode(const EncodeArguments& args) {
   CheckCodecSettings(args.codec);
   const uint64_t input_bytes = CheckReadable(args.input);
@@ -68,23 +63,6 @@ void Encode(const EncodeArguments& args) {
   std::printf("%s (%s) -> %s: %llu bytes of codes, %s\n", args.input.c_str(),
               format.Summary().c_str(), args.output.c_str(),
               static_cast<unsigned long long>(written), args.codec.Description().c_str());
-}
-
-}  // namespace
-
-void AddEncodeCommand(CLI::App& app) {
-  auto args = std::make_shared<EncodeArguments>();
-  CLI::App* command = AddCommand(
-      app, "encode", "Encode audio into G.722 codes",
-      "IN is any file libsndfile reads (WAV, FLAC, AIFF, ...), downmixed to mono and resampled\n"
-      "to the codec's rate, or headerless 16-bit little-endian mono PCM at 8000 samples/s when\n"
-      "its name ends in .raw or .pcm. OUT holds the codes alone, no header: decode them with\n"
-      "the same options. The default is the library's file format: 64000 bit/s, 8 kHz, one\n"
-      "code per byte.");
-  command->add_option("IN", args->input, "Audio to encode")->required();
-  command->add_option("OUT", args->output, "G.722 code file to write")->required();
-  AddCodecOptions(*command, args->codec);
-  command->callback([args] { Encode(*args); });
 }
 
 }  // namespace g722kit::tool

@@ -1,10 +1,8 @@
 // g722kit info FILE: what a file is - an audio file's fields, or what a code file's size means.
-#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <memory>
 
 #include "audio_input.h"
 #include "commands.h"
@@ -12,9 +10,10 @@
 #include "tool_error.h"
 
 namespace g722kit::tool {
-namespace {
 
 namespace fs = std::filesystem;
+
+namespace {
 
 void PrintAudio(const fs::path& file, const AudioFormat& format) {
   std::printf("%s: %s\n", file.c_str(), format.name.c_str());
@@ -51,6 +50,8 @@ void PrintCodes(const fs::path& file, uint64_t bytes) {
   }
 }
 
+}  // namespace
+
 void Info(const fs::path& file) {
   const uint64_t bytes = CheckReadable(file);
   const bool raw = IsRawPcmName(file);
@@ -60,19 +61,6 @@ void Info(const fs::path& file) {
     if (error.code() != kExitFormat) throw;
     PrintCodes(file, bytes);
   }
-}
-
-}  // namespace
-
-void AddInfoCommand(CLI::App& app) {
-  auto file = std::make_shared<fs::path>();
-  CLI::App* command = AddCommand(
-      app, "info", "Tell what a file is",
-      "An audio file shows its format, rate, channels and length (a .raw or .pcm name is read\n"
-      "as 16-bit PCM at 8000 samples/s); any other file is taken for G.722 codes and shows its\n"
-      "length in each packing.");
-  command->add_option("FILE", *file, "File to describe")->required();
-  command->callback([file] { Info(*file); });
 }
 
 }  // namespace g722kit::tool
