@@ -19,6 +19,7 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
   std::filesystem::path operator/(const std::filesystem::path& name) const { return path_ / name; }
+  const std::filesystem::path& path() const { return path_; }
 
  private:
   std::filesystem::path path_;
