@@ -22,6 +22,21 @@ std::FILE* OpenWideForWriting(const wchar_t* path) {
   return file;
 }
 
+bool IsSeparator(wchar_t c) {
+  return c == L'\\' || c == L'/';
+}
+
+// Named pipes live under \\server\pipe\ (\\.\pipe\ on this machine).
+bool IsPipeName(const wchar_t* path) {
+  if (!IsSeparator(path[0]) || !IsSeparator(path[1])) return false;
+  const wchar_t* server_end = path + 2;
+  while (*server_end != 0 && !IsSeparator(*server_end))
+    server_end++;
+  if (*server_end == 0) return false;
+  const wchar_t* name = server_end + 1;
+  return _wcsnicmp(name, L"pipe", 4) == 0 && (name[4] == 0 || IsSeparator(name[4]));
+}
+
 bool Identify(HANDLE handle, BY_HANDLE_FILE_INFORMATION& info) {
   return handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(handle, &info) != 0;
 }
@@ -58,7 +73,9 @@ int64_t Position(std::FILE* file) {
 
 bool IsSameFile(std::FILE* file, const char* path) {
   wchar_t wide[kNarrowPathCapacity];
-  if (!ToWide(path, wide)) return false;
+  // Opening a pipe, even for its attributes only, takes the instance its server waits with; and
+  // a pipe is never the disk file the caller opened.
+  if (!ToWide(path, wide) || IsPipeName(wide)) return false;
   // Attribute access only, sharing everything: the named file may be open elsewhere.
   const HANDLE named = CreateFileW(wide, FILE_READ_ATTRIBUTES,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
