@@ -7,11 +7,8 @@
 #include <optional>
 #include <string>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 #include "g722kit/g722kit.h"
+#include "system_support.h"
 #include "test_support.h"
 
 namespace g722kit::test {
@@ -26,19 +23,6 @@ struct NameCase {
 
 void PrintTo(const NameCase& c, std::ostream* os) {
   *os << c.label;
-}
-
-// Whether the narrow encoding of this build holds the name: UTF-8 (POSIX) holds every name;
-// Windows code page 1252, the ANSI code page under Wine with a UTF-8 locale, holds Latin-1
-// only. Unknown for other code pages.
-std::optional<bool> NarrowHolds(const NameCase& c) {
-#ifdef _WIN32
-  if (GetACP() != 1252) return std::nullopt;
-  return c.in_code_page_1252;
-#else
-  (void)c;
-  return true;
-#endif
 }
 
 std::vector<std::u16string> FileNames(const TempDir& dir) {
@@ -69,7 +53,7 @@ TEST_P(PathNames, NameTheirFileOrNone) {
   const int32_t encoded = G722Encode(U16(speech).c_str(), U16(codes).c_str());
   ASSERT_TRUE(encoded == G722KIT_OK || encoded == G722KIT_ERR_PATH) << encoded;
   const bool holds = encoded == G722KIT_OK;
-  if (const auto expected = NarrowHolds(c)) {
+  if (const auto expected = NarrowPathSpells(c.in_code_page_1252)) {
     EXPECT_EQ(holds, *expected);
   }
 
