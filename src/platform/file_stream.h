@@ -10,7 +10,8 @@ namespace g722kit::platform {
 // Room for a converted path, terminator included; longer paths do not convert.
 inline constexpr size_t kNarrowPathCapacity = 4096;
 
-// Converts a null-terminated UTF-16 path into the system's narrow encoding (UTF-8 on POSIX).
+// Converts a null-terminated UTF-16 path into the system's narrow encoding: UTF-8 on POSIX, the
+// ANSI code page on Windows.
 // Returns false, leaving an empty string, when the path is not valid UTF-16 (an unpaired
 // surrogate), cannot be represented exactly, or does not fit in capacity bytes.
 bool ToNarrow(const char16_t* path, char* out, size_t capacity);

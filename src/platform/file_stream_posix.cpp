@@ -21,16 +21,6 @@ std::FILE* OpenForWritingWide(const char16_t* path) {
   return OpenForWriting(narrow);
 }
 
-int64_t Read(std::FILE* file, void* buffer, size_t size) {
-  const size_t count = std::fread(buffer, 1, size, file);
-  if (count == 0 && std::ferror(file)) return -1;
-  return static_cast<int64_t>(count);
-}
-
-size_t Write(std::FILE* file, const void* buffer, size_t size) {
-  return std::fwrite(buffer, 1, size, file);
-}
-
 bool SeekTo(std::FILE* file, int64_t offset) {
   return fseeko(file, offset, SEEK_SET) == 0;
 }
@@ -41,10 +31,6 @@ bool SeekToEnd(std::FILE* file) {
 
 int64_t Position(std::FILE* file) {
   return ftello(file);
-}
-
-bool Close(std::FILE* file) {
-  return std::fclose(file) == 0;
 }
 
 bool IsSameFile(std::FILE* file, const char* path) {

@@ -1,0 +1,41 @@
+// What the file tests need from the system they run on; the build picks the implementation.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace g722kit::test {
+
+// A device that takes every write and cannot be measured: /dev/null, or NUL on Windows.
+std::u16string NullDevice();
+
+// A device whose writes fail as a full disk does (/dev/full); none on Windows.
+std::optional<std::u16string> FullDevice();
+
+// Whether a folder opens for reading as a file whose reads then fail, as on POSIX; Windows
+// does not open it at all.
+bool FoldersOpenForReading();
+
+// Whether this system's narrow paths spell a name: UTF-8 (POSIX) spells every name; on Windows
+// the ANSI code page does, and code page 1252, the one under Wine with a UTF-8 locale, spells
+// only names marked as in_code_page_1252. Empty under other code pages.
+std::optional<bool> NarrowPathSpells(bool in_code_page_1252);
+
+// A pipe whose reading end drains whatever is written to it until the writer closes it: a FIFO
+// in folder, or on Windows a named pipe named after folder.
+class DrainedPipe {
+ public:
+  explicit DrainedPipe(const std::filesystem::path& folder);
+  ~DrainedPipe() { reader_.join(); }
+  DrainedPipe(const DrainedPipe&) = delete;
+  DrainedPipe& operator=(const DrainedPipe&) = delete;
+  const std::u16string& path() const { return path_; }
+
+ private:
+  std::u16string path_;
+  std::thread reader_;
+};
+
+}  // namespace g722kit::test

@@ -1,0 +1,40 @@
+#include <windows.h>
+
+#include "system_support.h"
+
+namespace g722kit::test {
+
+std::u16string NullDevice() {
+  return u"NUL";
+}
+
+std::optional<std::u16string> FullDevice() {
+  return std::nullopt;
+}
+
+bool FoldersOpenForReading() {
+  return false;
+}
+
+std::optional<bool> NarrowPathSpells(bool in_code_page_1252) {
+  if (GetACP() != 1252) return std::nullopt;
+  return in_code_page_1252;
+}
+
+DrainedPipe::DrainedPipe(const std::filesystem::path& folder) {
+  path_ = u"\\\\.\\pipe\\" + folder.filename().u16string();
+  const HANDLE pipe =
+      CreateNamedPipeW(reinterpret_cast<const wchar_t*>(path_.c_str()), PIPE_ACCESS_INBOUND,
+                       PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr);
+  reader_ = std::thread([pipe] {
+    if (pipe == INVALID_HANDLE_VALUE) return;
+    ConnectNamedPipe(pipe, nullptr);
+    char sink[4096];
+    DWORD count = 0;
+    while (ReadFile(pipe, sink, sizeof sink, &count, nullptr) && count > 0) {
+    }
+    CloseHandle(pipe);
+  });
+}
+
+}  // namespace g722kit::test
