@@ -14,7 +14,6 @@ int32_t RecorderOpenDevice() {
   const platform::WaveFormat format = {platform::kWaveFormatPcm, 1, rate, rate * 2, 2, 16};
   const platform::WaveInService& service = platform::WaveIn();
   recorder.service = &service;
-  recorder.device = nullptr;
   platform::WaveInHandle device = nullptr;
   if (service.open(&device, &format, RecorderBufferDone, 0) != kWaveInOk) {
     return G722KIT_ERR_DEVICE_OPEN;
