@@ -46,6 +46,15 @@ Bytes WavOf(const std::vector<Bytes>& seconds) {
   return file;
 }
 
+// A whole recording of these seconds; returns what Stop returned.
+int32_t Record(ScriptedWaveIn& device, const std::filesystem::path& file,
+               const std::vector<Bytes>& seconds) {
+  EXPECT_EQ(Start(file), G722KIT_OK);
+  for (const Bytes& second : seconds)
+    device.Deliver(second);
+  return Stop();
+}
+
 const Calls kOpenCalls = {"open", "prepare", "add", "start"};
 const Calls kCloseCalls = {"stop", "unprepare", "close"};
 
@@ -132,9 +141,7 @@ TEST(Recorder, FailedDeviceStepsAreCleanedUpByStop) {
     EXPECT_FALSE(std::filesystem::exists(dir / "other.wav"));
 
     device.*c.result = platform::kWaveInOk;
-    ASSERT_EQ(Start(dir / "next.wav"), G722KIT_OK);
-    device.Deliver(Second(4));
-    EXPECT_EQ(Stop(), 1);
+    EXPECT_EQ(Record(device, dir / "next.wav", {Second(4)}), 1);
     EXPECT_EQ(ReadBytes(dir / "next.wav"), WavOf({Second(4)}));
   }
 }
@@ -157,9 +164,7 @@ TEST(Recorder, OutputThatCannotBeCreatedOpensNoDevice) {
   ScriptedWaveIn device;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    ASSERT_EQ(Start(dir / "before.wav"), G722KIT_OK);
-    device.Deliver(Second(1));
-    EXPECT_EQ(Stop(), 1);
+    EXPECT_EQ(Record(device, dir / "before.wav", {Second(1)}), 1);
     device.Calls();
 
     EXPECT_EQ(G711ADPCMSoundRecorderStart(c.path.c_str()), c.expected);
@@ -188,10 +193,7 @@ TEST(Recorder, StartWhileRecordingLeavesTheRecordingAlone) {
 TEST(Recorder, StopWithNoRecordingTouchesNothing) {
   TempDir dir;
   ScriptedWaveIn device;
-  ASSERT_EQ(Start(dir / "rec.wav"), G722KIT_OK);
-  device.Deliver(Second(1));
-  device.Deliver(Second(2));
-  EXPECT_EQ(Stop(), 2);
+  EXPECT_EQ(Record(device, dir / "rec.wav", {Second(1), Second(2)}), 2);
   device.Calls();
   std::filesystem::remove(dir / "rec.wav");
   EXPECT_EQ(Stop(), 2);
@@ -204,10 +206,7 @@ TEST(Recorder, StopWithNoRecordingTouchesNothing) {
 TEST(Recorder, SecondRecordingStartsAfresh) {
   TempDir dir;
   ScriptedWaveIn device;
-  ASSERT_EQ(Start(dir / "first.wav"), G722KIT_OK);
-  device.Deliver(Second(1));
-  device.Deliver(Second(2));
-  EXPECT_EQ(Stop(), 2);
+  EXPECT_EQ(Record(device, dir / "first.wav", {Second(1), Second(2)}), 2);
   ASSERT_EQ(Start(dir / "second.wav"), G722KIT_OK);
   EXPECT_EQ(ReadBytes(dir / "second.wav"), WavOf({}));
   device.Deliver(Second(3));

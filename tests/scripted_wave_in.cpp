@@ -29,18 +29,18 @@ std::vector<std::string> ScriptedWaveIn::Calls() {
   return std::exchange(calls_, {});
 }
 
-ScriptedWaveIn* ScriptedWaveIn::From(platform::WaveInHandle device) {
-  EXPECT_EQ(device, installed->Handle()) << "a call for a device that is not open";
-  return installed;
+ScriptedWaveIn& ScriptedWaveIn::For(const char* call, platform::WaveInHandle device) {
+  installed->calls_.push_back(call);
+  EXPECT_TRUE(installed->open_) << call << " on a closed device";
+  EXPECT_EQ(device, installed->Handle()) << call << " for a device that is not open";
+  return *installed;
 }
 
-void ScriptedWaveIn::CheckBuffer(const char* call, platform::WaveInHandle device,
-                                 const platform::WaveBuffer* buffer, uint32_t size) {
-  calls_.push_back(call);
-  EXPECT_TRUE(open_) << call << " on a closed device";
-  EXPECT_EQ(device, Handle()) << call;
+ScriptedWaveIn& ScriptedWaveIn::ForBuffer(const char* call, platform::WaveInHandle device,
+                                          const platform::WaveBuffer* buffer, uint32_t size) {
   EXPECT_NE(buffer, nullptr) << call;
   EXPECT_EQ(size, sizeof(platform::WaveBuffer)) << call;
+  return For(call, device);
 }
 
 void ScriptedWaveIn::HandBack(const std::vector<uint8_t>& audio) {
@@ -80,8 +80,7 @@ int32_t ScriptedWaveIn::Open(platform::WaveInHandle* device, const platform::Wav
 
 int32_t ScriptedWaveIn::Prepare(platform::WaveInHandle device, platform::WaveBuffer* buffer,
                                 uint32_t size) {
-  ScriptedWaveIn& self = *From(device);
-  self.CheckBuffer("prepare", device, buffer, size);
+  ScriptedWaveIn& self = ForBuffer("prepare", device, buffer, size);
   EXPECT_NE(buffer->data, nullptr);
   EXPECT_EQ(buffer->length, 16000u);
   EXPECT_EQ(buffer->bytes_recorded, 0u);
@@ -95,8 +94,7 @@ int32_t ScriptedWaveIn::Prepare(platform::WaveInHandle device, platform::WaveBuf
 
 int32_t ScriptedWaveIn::Add(platform::WaveInHandle device, platform::WaveBuffer* buffer,
                             uint32_t size) {
-  ScriptedWaveIn& self = *From(device);
-  self.CheckBuffer("add", device, buffer, size);
+  ScriptedWaveIn& self = ForBuffer("add", device, buffer, size);
   EXPECT_EQ(buffer, self.prepared_) << "adding a buffer that was not prepared";
   EXPECT_EQ(self.queued_, nullptr) << "adding a buffer that is queued";
   if (self.add_result != kWaveInOk) return self.add_result;
@@ -106,33 +104,28 @@ int32_t ScriptedWaveIn::Add(platform::WaveInHandle device, platform::WaveBuffer*
 
 int32_t ScriptedWaveIn::Unprepare(platform::WaveInHandle device, platform::WaveBuffer* buffer,
                                   uint32_t size) {
-  ScriptedWaveIn& self = *From(device);
-  self.CheckBuffer("unprepare", device, buffer, size);
+  ScriptedWaveIn& self = ForBuffer("unprepare", device, buffer, size);
   if (self.queued_ == buffer) return platform::kWaveInErrStillQueued;
   self.prepared_ = nullptr;
   return kWaveInOk;
 }
 
 int32_t ScriptedWaveIn::Start(platform::WaveInHandle device) {
-  ScriptedWaveIn& self = *From(device);
-  self.calls_.push_back("start");
+  ScriptedWaveIn& self = For("start", device);
   if (self.start_result != kWaveInOk) return self.start_result;
   self.running_ = true;
   return kWaveInOk;
 }
 
 int32_t ScriptedWaveIn::Stop(platform::WaveInHandle device) {
-  ScriptedWaveIn& self = *From(device);
-  self.calls_.push_back("stop");
+  ScriptedWaveIn& self = For("stop", device);
   self.running_ = false;
   if (!self.audio_on_stop_.empty()) self.HandBack(std::exchange(self.audio_on_stop_, {}));
   return kWaveInOk;
 }
 
 int32_t ScriptedWaveIn::Close(platform::WaveInHandle device) {
-  ScriptedWaveIn& self = *From(device);
-  self.calls_.push_back("close");
-  EXPECT_TRUE(self.open_) << "closed twice";
+  ScriptedWaveIn& self = For("close", device);
   self.callback_(device, platform::kWimClose, self.instance_, 0, 0);
   self.open_ = false;
   self.running_ = false;

@@ -38,10 +38,12 @@ class ScriptedWaveIn {
   bool IsQueued() const { return queued_ != nullptr; }
 
  private:
-  static ScriptedWaveIn* From(platform::WaveInHandle device);
+  // The device a call is for, which must be the open one; logs the call.
+  static ScriptedWaveIn& For(const char* call, platform::WaveInHandle device);
+  // The same, for a call on a buffer.
+  static ScriptedWaveIn& ForBuffer(const char* call, platform::WaveInHandle device,
+                                   const platform::WaveBuffer* buffer, uint32_t size);
   platform::WaveInHandle Handle() { return reinterpret_cast<platform::WaveInHandle>(this); }
-  void CheckBuffer(const char* call, platform::WaveInHandle device,
-                   const platform::WaveBuffer* buffer, uint32_t size);
   void HandBack(const std::vector<uint8_t>& audio);
 
   static int32_t Open(platform::WaveInHandle* device, const platform::WaveFormat* format,

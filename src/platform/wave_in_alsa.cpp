@@ -193,45 +193,49 @@ int32_t Open(WaveInHandle* handle, const WaveFormat* format, WaveInCallback call
   return kWaveInOk;
 }
 
-int32_t Prepare(WaveInHandle handle, WaveBuffer* buffer, uint32_t size) {
+// Checks the arguments of a buffer operation, then runs it under the device's lock.
+template <typename Operation>
+int32_t OnBuffer(WaveInHandle handle, WaveBuffer* buffer, uint32_t size, Operation operation) {
   AlsaDevice* device = FromHandle(handle);
   const int32_t checked = CheckBuffer(device, buffer, size);
   if (checked != kWaveInOk) return checked;
   const std::lock_guard lock(device->mutex);
-  if (buffer->flags & kWaveBufferQueued) return kWaveInErrStillQueued;
-  buffer->flags = kWaveBufferPrepared;
-  buffer->next = nullptr;
-  return kWaveInOk;
+  return operation(*device, *buffer);
+}
+
+int32_t Prepare(WaveInHandle handle, WaveBuffer* buffer, uint32_t size) {
+  return OnBuffer(handle, buffer, size, [](AlsaDevice&, WaveBuffer& prepared) {
+    if (prepared.flags & kWaveBufferQueued) return kWaveInErrStillQueued;
+    prepared.flags = kWaveBufferPrepared;
+    prepared.next = nullptr;
+    return kWaveInOk;
+  });
 }
 
 int32_t Add(WaveInHandle handle, WaveBuffer* buffer, uint32_t size) {
-  AlsaDevice* device = FromHandle(handle);
-  const int32_t checked = CheckBuffer(device, buffer, size);
-  if (checked != kWaveInOk) return checked;
-  const std::lock_guard lock(device->mutex);
-  if (!(buffer->flags & kWaveBufferPrepared)) return kWaveInErrNotPrepared;
-  if (buffer->flags & kWaveBufferQueued) return kWaveInErrStillQueued;
-  buffer->flags = (buffer->flags & ~kWaveBufferDone) | kWaveBufferQueued;
-  buffer->bytes_recorded = 0;
-  buffer->next = nullptr;
-  if (device->last != nullptr) {
-    device->last->next = buffer;
-  } else {
-    device->first = buffer;
-  }
-  device->last = buffer;
-  device->changed.notify_all();
-  return kWaveInOk;
+  return OnBuffer(handle, buffer, size, [](AlsaDevice& device, WaveBuffer& added) {
+    if (!(added.flags & kWaveBufferPrepared)) return kWaveInErrNotPrepared;
+    if (added.flags & kWaveBufferQueued) return kWaveInErrStillQueued;
+    added.flags = (added.flags & ~kWaveBufferDone) | kWaveBufferQueued;
+    added.bytes_recorded = 0;
+    added.next = nullptr;
+    if (device.last != nullptr) {
+      device.last->next = &added;
+    } else {
+      device.first = &added;
+    }
+    device.last = &added;
+    device.changed.notify_all();
+    return kWaveInOk;
+  });
 }
 
 int32_t Unprepare(WaveInHandle handle, WaveBuffer* buffer, uint32_t size) {
-  AlsaDevice* device = FromHandle(handle);
-  const int32_t checked = CheckBuffer(device, buffer, size);
-  if (checked != kWaveInOk) return checked;
-  const std::lock_guard lock(device->mutex);
-  if (buffer->flags & kWaveBufferQueued) return kWaveInErrStillQueued;
-  buffer->flags &= ~kWaveBufferPrepared;
-  return kWaveInOk;
+  return OnBuffer(handle, buffer, size, [](AlsaDevice&, WaveBuffer& prepared) {
+    if (prepared.flags & kWaveBufferQueued) return kWaveInErrStillQueued;
+    prepared.flags &= ~kWaveBufferPrepared;
+    return kWaveInOk;
+  });
 }
 
 int32_t Start(WaveInHandle handle) {
