@@ -1,1 +1,145 @@
+// G722Encode on real files: contents, failures and paths.
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "g722kit/g722kit.h"
+#include "test_support.h"
+
+namespace g722kit::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The codes G722Encode must give: the file configuration over all samples in one call.
+std::vector<uint8_t> ExpectedCodes(const std::vector<uint8_t>& pcm_bytes) {
+  std::vector<int16_t> samples(pcm_bytes.size() / 2);
+  for (size_t i = 0; i < samples.size(); i++) {
+    samples[i] = static_cast<int16_t>(pcm_bytes[2 * i] | (pcm_bytes[2 * i + 1] << 8));
+  }
+  return EncodeAll(64000, G722Option8k, samples);
+}
+
+TEST(EncodeFile, OutputHoldsOneCodePerInputSample) {
+  const std::vector<uint8_t> speech = PcmBytes(SpeechLikeSignal(150001, 8000, 4));
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> input;
+    size_t output_size;
+  };
+  const Case cases[] = {
+      {"empty", {}, 0},
+      {"one sample and an odd byte", {0x10, 0x27, 0x99}, 1},
+      {"several reads, the state running on", speech, speech.size() / 2},
+      {"an odd byte after several reads", std::vector<uint8_t>(speech.begin(), speech.end() - 1),
+       speech.size() / 2 - 1},
+  };
+  ASSERT_GT(speech.size(), 262144u);
+  TempDir dir;
+  for (const Case& c : cases) {
+    WriteBytes(dir / "in.raw", c.input);
+    ASSERT_EQ(G722Encode(U16(dir / "in.raw").c_str(), U16(dir / "out.g722").c_str()), G722KIT_OK)
+        << c.what;
+    const std::vector<uint8_t> output = ReadBytes(dir / "out.g722");
+    EXPECT_EQ(output.size(), c.output_size) << c.what;
+    EXPECT_EQ(output, ExpectedCodes(c.input)) << c.what;
+  }
+}
+
+TEST(EncodeFile, TwoEncodesOfOneInputAreIdentical) {
+  TempDir dir;
+  WriteBytes(dir / "in.raw", PcmBytes(SpeechLikeSignal(20000, 8000, 5)));
+  ASSERT_EQ(G722Encode(U16(dir / "in.raw").c_str(), U16(dir / "a").c_str()), G722KIT_OK);
+  ASSERT_EQ(G722Encode(U16(dir / "in.raw").c_str(), U16(dir / "b").c_str()), G722KIT_OK);
+  EXPECT_EQ(ReadBytes(dir / "a"), ReadBytes(dir / "b"));
+}
+
+TEST(EncodeFile, NonAsciiPaths) {
+  TempDir dir;
+  const std::vector<uint8_t> input = PcmBytes(SpeechLikeSignal(4000, 8000, 6));
+  for (const char16_t* name :
+       {u"caf\u00e9", u"\u65e5\u672c\u8a9e", u"\U0001F3B5", u"\u05e9\u05dc"}) {
+    const fs::path in = dir / fs::path(std::u16string(name) + u".raw");
+    const fs::path out = dir / fs::path(std::u16string(name) + u".g722");
+    WriteBytes(in, input);
+    ASSERT_EQ(G722Encode(U16(in).c_str(), U16(out).c_str()), G722KIT_OK) << in;
+    EXPECT_EQ(ReadBytes(out), ExpectedCodes(input)) << out;
+  }
+}
+
+// Each failure has its own code, touches no file it should not, and leaves the input intact.
+TEST(EncodeFile, FailuresAreReportedAndHarmless) {
+  TempDir dir;
+  const fs::path input = dir / "in.raw";
+  const fs::path existing = dir / "existing.g722";
+  const std::vector<uint8_t> input_bytes = PcmBytes(SpeechLikeSignal(1000, 8000, 7));
+  const std::vector<uint8_t> existing_bytes = {1, 2, 3};
+  fs::create_directory(dir / "folder");
+  WriteBytes(input, input_bytes);
+  fs::create_hard_link(input, dir / "hardlink.raw");
+
+  const std::u16string in = U16(input);
+  const std::u16string out = U16(existing);
+  const std::u16string missing = U16(dir / "missing.raw");
+  const std::u16string unconvertible = U16(dir / "bad") + u"\xd800.g722";
+  const std::u16string no_folder = U16(dir / "no" / "such" / "folder.g722");
+  const std::u16string same_spelled_otherwise = U16(dir / "." / "in.raw");
+  const std::u16string hard_link = U16(dir / "hardlink.raw");
+  const std::u16string folder = U16(dir / "folder");
+  struct Case {
+    const char* what;
+    const char16_t* in;
+    const char16_t* out;
+    int32_t result;
+    bool output_untouched;
+  };
+  const Case cases[] = {
+      {"null input", nullptr, out.c_str(), G722KIT_ERR_NULL_PATH, true},
+      {"null output", in.c_str(), nullptr, G722KIT_ERR_NULL_PATH, true},
+      {"unpaired surrogate in the input", unconvertible.c_str(), out.c_str(), G722KIT_ERR_PATH,
+       true},
+      {"unpaired surrogate in the output", in.c_str(), unconvertible.c_str(), G722KIT_ERR_PATH,
+       true},
+      {"missing input", missing.c_str(), out.c_str(), G722KIT_ERR_OPEN_INPUT, true},
+      {"output folder missing", in.c_str(), no_folder.c_str(), G722KIT_ERR_OPEN_OUTPUT, true},
+      {"same file", in.c_str(), in.c_str(), G722KIT_ERR_SAME_FILE, true},
+      {"same file spelled otherwise", in.c_str(), same_spelled_otherwise.c_str(),
+       G722KIT_ERR_SAME_FILE, true},
+      {"same file through a hard link", in.c_str(), hard_link.c_str(), G722KIT_ERR_SAME_FILE, true},
+      {"input is a folder", folder.c_str(), out.c_str(), G722KIT_ERR_READ, false},
+      {"output device is full", in.c_str(), u"/dev/full", G722KIT_ERR_WRITE, false},
+  };
+  for (const Case& c : cases) {
+    WriteBytes(input, input_bytes);
+    WriteBytes(existing, existing_bytes);
+    EXPECT_EQ(G722Encode(c.in, c.out), c.result) << c.what;
+    EXPECT_EQ(ReadBytes(input), input_bytes) << c.what;
+    if (c.output_untouched) {
+      EXPECT_EQ(ReadBytes(existing), existing_bytes) << c.what;
+    }
+    EXPECT_FALSE(fs::exists(dir / "bad")) << c.what;
+  }
+}
+
+TEST(EncodeFile, ConcurrentCallsDoNotMixTheirOutputs) {
+  TempDir dir;
+  const std::vector<uint8_t> first = PcmBytes(SpeechLikeSignal(300000, 8000, 8));
+  const std::vector<uint8_t> second = PcmBytes(SpeechLikeSignal(300000, 8000, 9));
+  WriteBytes(dir / "1.raw", first);
+  WriteBytes(dir / "2.raw", second);
+  int32_t results[2] = {};
+  std::thread a(
+      [&] { results[0] = G722Encode(U16(dir / "1.raw").c_str(), U16(dir / "1").c_str()); });
+  std::thread b(
+      [&] { results[1] = G722Encode(U16(dir / "2.raw").c_str(), U16(dir / "2").c_str()); });
+  a.join();
+  b.join();
+  EXPECT_EQ(results[0], G722KIT_OK);
+  EXPECT_EQ(results[1], G722KIT_OK);
+  EXPECT_EQ(ReadBytes(dir / "1"), ExpectedCodes(first));
+  EXPECT_EQ(ReadBytes(dir / "2"), ExpectedCodes(second));
+}
+
+}  // namespace
+}  // namespace g722kit::test
