@@ -178,7 +178,13 @@ void CheckSpeech(const std::vector<double>& recorded, const std::vector<double>&
       const size_t expected = anchor.offset + (c - anchor_chunk);
       match = BestMatch(chunk, kChunk, reference, expected > kSlack ? expected - kSlack : 0,
                         expected + kSlack + 1);
-      in_step = in_step && match.correlation >= 0.9;
+      if (match.correlation < 0.9) {
+        in_step = false;
+        const Match anywhere = BestMatch(chunk, kChunk, reference, 0, reference.size());
+        std::printf("  the quarter second at %.2f s: %.2f in step; %.2f %+ld samples away\n",
+                    static_cast<double>(c) / 8000, match.correlation, anywhere.correlation,
+                    static_cast<long>(anywhere.offset) - static_cast<long>(expected));
+      }
     }
     if (match.correlation >= 0.9) found++;
   }

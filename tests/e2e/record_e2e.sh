@@ -10,11 +10,10 @@ set -euo pipefail
 program=$1
 work=$(mktemp -d "${TMPDIR:-/tmp}/g722kit-e2e.XXXXXX")
 daemon=""
-player=""
 recorder=""
 
 stop_all() {
-  for pid in $player $recorder $daemon; do
+  for pid in $recorder $daemon; do
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   done
@@ -49,6 +48,7 @@ espeak-ng -w "$work/speech22k.wav" \
    Seven quick brown foxes jump over the lazy dog while the sound server keeps running. \
    Every second of this sentence should reach the file in the order it was spoken."
 sox "$work/speech22k.wav" -r 8000 -c 1 -b 16 -e signed-integer -t raw "$work/speech.raw"
+sox -r 8000 -c 1 -b 16 -e signed-integer -t raw "$work/speech.raw" "$work/speech.wav"
 
 "$program" "$work" "$work/speech.raw" &
 recorder=$!
@@ -64,9 +64,10 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 pactl info | grep -q "Default Source: $sink.monitor"
-paplay --device="$sink" --latency-msec=50 --raw --format=s16le --rate=8000 --channels=1 \
-  "$work/speech.raw" &
-player=$!
+# The server plays the speech from its own memory: a client that streamed it could fall
+# behind on a busy machine and leave gaps of silence in the sink.
+pactl upload-sample "$work/speech.wav" speech
+pactl play-sample speech "$sink"
 touch "$work/server.up"
 
 wait_for "$work/kill.wanted"
