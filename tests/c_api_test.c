@@ -33,6 +33,10 @@ int main(void) {
   check(G722Encode(NULL, u"out.g722") == G722KIT_ERR_NULL_PATH, "null path");
   check(G722Decode(u"/nonexistent/in.g722", u"/nonexistent/out.wav") == G722KIT_ERR_OPEN_INPUT,
         "missing input");
+  check(G711ADPCMSoundRecorderStop() == 0, "stop with no recording");
+  check(G711ADPCMSoundRecorderStart(NULL) == G722KIT_ERR_NULL_PATH, "recorder null path");
+  check(strcmp(G722KitResultText(G722KIT_ERR_BUSY), "a recording is already running") == 0,
+        "busy result text");
   check(strcmp(G722KitVersion(), G722KIT_VERSION_STRING) == 0, "version");
   check(strcmp(G722KitResultText(G722KIT_OK), "success") == 0, "result text");
   check(strcmp(G722KitResultText(-1), "unknown result code") == 0, "unknown result text");

@@ -1,13 +1,16 @@
 /*
- * g722kit host API: file operations on speech audio.
+ * g722kit host API: file operations on speech audio, and a sound recorder.
  *
  * G722Encode turns raw 16-bit PCM into G.722 codes; G722Decode turns G.722 codes into a WAV
  * file. Both use one codec configuration: 64000 bit/s, 8000 samples per second, lower sub-band
- * only, one code byte per sample. Paths are null-terminated UTF-16 strings.
+ * only, one code byte per sample. G711ADPCMSoundRecorderStart and G711ADPCMSoundRecorderStop
+ * record the audio input into a WAV file of 8000 samples per second. Paths are null-terminated
+ * UTF-16 strings.
  *
- * Every operation returns G722KIT_OK (999) on success or one of the codes below. Each operation
- * uses static buffers of its own and allocates nothing; calls of the same operation are
- * serialised internally, and different operations may run side by side.
+ * Every operation returns G722KIT_OK (999) on success or one of the codes below, except
+ * G711ADPCMSoundRecorderStop, which returns a count. Each operation uses static buffers of its
+ * own; calls of the same operation are serialised internally, and different operations may run
+ * side by side. Only the recorder's audio service allocates, while a device is open.
  */
 #ifndef G722KIT_G722KIT_H
 #define G722KIT_G722KIT_H
@@ -37,6 +40,7 @@ extern "C" {
 #define G722KIT_ERR_SAME_FILE 10   /* input and output name the same file */
 #define G722KIT_ERR_HEADER 11      /* the output could not be repositioned to finish its header */
 #define G722KIT_ERR_TOO_LARGE 12   /* the output would exceed the 4 GiB a WAV file can describe */
+#define G722KIT_ERR_BUSY 13        /* a recording is already running */
 
 /*
  * Encodes a raw PCM file (signed 16-bit little-endian mono, 8000 samples/s, no header) into
@@ -65,6 +69,49 @@ G722KIT_API int32_t G722Encode(const char16_t* inPath, const char16_t* outPath);
  *                             before it, and the output keeps the placeholder header
  */
 G722KIT_API int32_t G722Decode(const char16_t* inPath, const char16_t* outPath);
+
+/*
+ * Starts recording the system's default audio input (on Linux, ALSA's "default" PCM) into a
+ * new WAV file at path: 16-bit mono PCM at 8000 samples/s. A thread of the audio service then
+ * appends one second of audio at a time until G711ADPCMSoundRecorderStop; the host does
+ * nothing in between. An existing file at path is replaced.
+ *
+ * The file is a valid WAV at every moment: it starts with a header for no audio, and the header
+ * is rewritten after each second, so a host that dies while recording leaves a playable file of
+ * every completed second. Should a write fail (a full disk), or the file reach the 4 GiB a WAV
+ * header can describe, no more audio is written and the header keeps describing exactly the
+ * seconds written; the recording still runs until Stop.
+ *
+ * Returns:
+ *   G722KIT_OK                recording
+ *   G722KIT_ERR_DEVICE_OPEN   the input device could not be opened (no device, no sound server)
+ *   G722KIT_ERR_DEVICE_QUEUE  the capture buffer could not be queued on the device
+ *   G722KIT_ERR_DEVICE_START  input could not be started
+ *                             After any of these four the file is open: end the recording with
+ *                             G711ADPCMSoundRecorderStop, which closes device and file and, after
+ *                             a failure, leaves a valid WAV of no audio.
+ *   G722KIT_ERR_BUSY          a recording is already running (or awaits its Stop after a failed
+ *                             start); it goes on untouched, and path is not touched
+ *   G722KIT_ERR_NULL_PATH, G722KIT_ERR_PATH  path is NULL, not valid UTF-16 or too long
+ *   G722KIT_ERR_OPEN_OUTPUT   the file cannot be created
+ *   G722KIT_ERR_WRITE         the file was created but its header could not be written
+ *                             After any of these four nothing is recording, the device was not
+ *                             opened, and G711ADPCMSoundRecorderStop returns 0 touching nothing.
+ */
+G722KIT_API int32_t G711ADPCMSoundRecorderStart(const char16_t* path);
+
+/*
+ * Ends the recording begun by G711ADPCMSoundRecorderStart: stops and closes the input device,
+ * writes the final header and closes the file. Audio of a second not yet complete is not kept
+ * unless the device hands it back on stop; a second handed back partly filled is stored whole,
+ * its tail holding what the capture buffer held before. The file is then 44 + 16000 * n bytes.
+ *
+ * Returns n, the number of whole seconds (16000-byte blocks) in the file. With no recording
+ * running it touches no device or file and returns the count as it stands: 0 before the first
+ * recording and after a Start that failed without opening the device, the last recording's
+ * count after a Stop.
+ */
+G722KIT_API int32_t G711ADPCMSoundRecorderStop(void);
 
 /* A short English description of a result code; never NULL. */
 G722KIT_API const char* G722KitResultText(int32_t result);

@@ -29,6 +29,8 @@ extern "C" const char* G722KitResultText(int32_t result) {
       return "the output cannot be repositioned to finish its WAV header";
     case G722KIT_ERR_TOO_LARGE:
       return "the output would exceed the 4 GiB limit of a WAV file";
+    case G722KIT_ERR_BUSY:
+      return "a recording is already running";
     default:
       return "unknown result code";
   }

@@ -23,6 +23,9 @@ std::FILE* OpenForReading(const char* path);
 // Writes are unbuffered, so that a short write is reported by the write that fell short.
 std::FILE* OpenForWriting(const char* path);
 
+// Whether a UTF-16 path can name a file on this system: valid UTF-16 within the system's limits.
+bool IsUsableWidePath(const char16_t* path);
+
 // The same as OpenForWriting, for a UTF-16 path.
 std::FILE* OpenForWritingWide(const char16_t* path);
 

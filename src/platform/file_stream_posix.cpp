@@ -4,6 +4,15 @@
 #include "file_stream.h"
 
 namespace g722kit::platform {
+namespace {
+
+// The narrow form of a UTF-16 path, or null when it has none.
+const char* NarrowForm(const char16_t* path) {
+  static thread_local char narrow[kNarrowPathCapacity];
+  return ToNarrow(path, narrow, sizeof narrow) ? narrow : nullptr;
+}
+
+}  // namespace
 
 std::FILE* OpenForReading(const char* path) {
   return std::fopen(path, "rb");
@@ -15,10 +24,13 @@ std::FILE* OpenForWriting(const char* path) {
   return file;
 }
 
+bool IsUsableWidePath(const char16_t* path) {
+  return NarrowForm(path) != nullptr;
+}
+
 std::FILE* OpenForWritingWide(const char16_t* path) {
-  static thread_local char narrow[kNarrowPathCapacity];
-  if (!ToNarrow(path, narrow, sizeof narrow)) return nullptr;
-  return OpenForWriting(narrow);
+  const char* narrow = NarrowForm(path);
+  return narrow != nullptr ? OpenForWriting(narrow) : nullptr;
 }
 
 bool SeekTo(std::FILE* file, int64_t offset) {

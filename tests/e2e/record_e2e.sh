@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# End-to-end recording test with a real sound server: a private PulseAudio daemon with a null
+# sink, whose monitor ALSA's "default" capture device reaches through ALSA's pulse plugin.
+# Speech from espeak-ng is played into the sink while record_e2e records it through the
+# library. The daemon runs in a temporary folder and is started and stopped here, by PID.
+#
+#   record_e2e.sh PATH/TO/record_e2e
+set -euo pipefail
+
+program=$1
+work=$(mktemp -d "${TMPDIR:-/tmp}/g722kit-e2e.XXXXXX")
+daemon=""
+recorder=""
+
+stop_all() {
+  for pid in $recorder $daemon; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  rm -rf "$work"
+}
+trap stop_all EXIT
+
+# Waits up to 30 s for a file to appear.
+wait_for() {
+  for _ in $(seq 1500); do
+    [[ -e $1 ]] && return 0
+    sleep 0.02
+  done
+  echo "timed out waiting for $1" >&2
+  return 1
+}
+
+# Every client of the daemon, this test's program included, finds it through these, and
+# nothing is written outside the work folder.
+mkdir -m 700 "$work/run"
+export HOME=$work
+export XDG_RUNTIME_DIR=$work/run
+export PULSE_RUNTIME_PATH=$work/run/pulse
+export PULSE_SERVER=unix:$work/run/pulse/native
+export PULSE_COOKIE=$work/cookie
+# A sound card of this machine must not stand in for the missing server.
+export ALSA_CARD=g722kit-no-such-card
+
+sink=g722kit_e2e
+espeak-ng -w "$work/speech22k.wav" \
+  "Recording speech from the audio input, one second at a time, into a wave file. \
+   Seven quick brown foxes jump over the lazy dog while the sound server keeps running. \
+   Every second of this sentence should reach the file in the order it was spoken."
+sox "$work/speech22k.wav" -r 8000 -c 1 -b 16 -e signed-integer -t raw "$work/speech.raw"
+sox -r 8000 -c 1 -b 16 -e signed-integer -t raw "$work/speech.raw" "$work/speech.wav"
+
+"$program" "$work" "$work/speech.raw" &
+recorder=$!
+
+wait_for "$work/server.wanted"
+pulseaudio --daemonize=no --exit-idle-time=-1 --system=false -n --disallow-exit \
+  --use-pid-file=no --log-target="file:$work/pulseaudio.log" \
+  -L "module-native-protocol-unix auth-anonymous=1 socket=$work/run/pulse/native" \
+  -L "module-null-sink sink_name=$sink rate=8000 channels=1 format=s16le" &
+daemon=$!
+for _ in $(seq 100); do
+  pactl info >/dev/null 2>&1 && break
+  sleep 0.1
+done
+pactl info | grep -q "Default Source: $sink.monitor"
+# The server plays the speech from its own memory: a client that streamed it could fall
+# behind on a busy machine and leave gaps of silence in the sink.
+pactl upload-sample "$work/speech.wav" speech
+pactl play-sample speech "$sink"
+touch "$work/server.up"
+
+wait_for "$work/kill.wanted"
+kill -KILL "$daemon"
+wait "$daemon" || true
+daemon=""
+touch "$work/server.gone"
+
+status=0
+wait "$recorder" || status=$?
+recorder=""
+exit "$status"

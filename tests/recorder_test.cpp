@@ -1,0 +1,245 @@
+// The recorder on a scripted wave-input device: files second by second, the partly filled
+// last buffer, device and file failures and their cleanup, and misuse by the host.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "g722kit/g722kit.h"
+#include "scripted_wave_in.h"
+#include "test_support.h"
+#include "wav_header.h"
+
+namespace g722kit::test {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using Calls = std::vector<std::string>;
+
+constexpr size_t kSecondBytes = 16000;
+
+int32_t Start(const std::filesystem::path& file) {
+  return G711ADPCMSoundRecorderStart(U16(file).c_str());
+}
+
+int32_t Stop() {
+  return G711ADPCMSoundRecorderStop();
+}
+
+// One second of recognisable audio.
+Bytes Second(uint8_t seed) {
+  Bytes audio(kSecondBytes);
+  for (size_t i = 0; i < audio.size(); i++)
+    audio[i] = static_cast<uint8_t>(seed * 31 + i * 7 + (i >> 9));
+  return audio;
+}
+
+// The WAV file of these seconds, header and all.
+Bytes WavOf(const std::vector<Bytes>& seconds) {
+  WavHeader header;
+  WavHeaderFillForData(header, static_cast<int64_t>(seconds.size() * kSecondBytes));
+  const auto head = WavHeaderBytes(header);
+  Bytes file(head.begin(), head.end());
+  for (const Bytes& second : seconds)
+    file.insert(file.end(), second.begin(), second.end());
+  return file;
+}
+
+// A whole recording of these seconds; returns what Stop returned.
+int32_t Record(ScriptedWaveIn& device, const std::filesystem::path& file,
+               const std::vector<Bytes>& seconds) {
+  EXPECT_EQ(Start(file), G722KIT_OK);
+  for (const Bytes& second : seconds)
+    device.Deliver(second);
+  return Stop();
+}
+
+const Calls kOpenCalls = {"open", "prepare", "add", "start"};
+const Calls kCloseCalls = {"stop", "unprepare", "close"};
+
+// Runs a recording of the given seconds, checking after each one that the file on disk is the
+// WAV of the seconds so far: what a host that died at that moment would leave.
+TEST(Recorder, EachDeliveredSecondIsInTheFileAtOnce) {
+  struct Case {
+    const char* name;
+    int seconds;
+  };
+  const Case cases[] = {{"nothing.wav", 0}, {"one.wav", 1}, {"Prøve 🤔 three.wav", 3}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    ScriptedWaveIn device;
+    const auto file = dir / c.name;
+    ASSERT_EQ(Start(file), G722KIT_OK);
+    EXPECT_EQ(device.Calls(), kOpenCalls);
+    std::vector<Bytes> seconds;
+    EXPECT_EQ(ReadBytes(file), WavOf(seconds));
+    for (int i = 0; i < c.seconds; i++) {
+      seconds.push_back(Second(static_cast<uint8_t>(i)));
+      device.Deliver(seconds.back());
+      EXPECT_TRUE(device.IsQueued()) << "the buffer went back to the device";
+      EXPECT_EQ(ReadBytes(file), WavOf(seconds));
+    }
+    EXPECT_EQ(device.Calls(), Calls(c.seconds, "add"));
+    EXPECT_EQ(Stop(), c.seconds);
+    EXPECT_EQ(device.Calls(), kCloseCalls);
+    EXPECT_EQ(ReadBytes(file), WavOf(seconds));
+    EXPECT_EQ(ReadBytes(file).size(), 44 + kSecondBytes * c.seconds);
+  }
+}
+
+// A buffer handed back partly filled counts as a whole second; its tail is what the capture
+// buffer held from the second before.
+TEST(Recorder, PartlyFilledBufferHandedBackOnStopIsStoredWhole) {
+  TempDir dir;
+  ScriptedWaveIn device;
+  const Bytes first = Second(1);
+  Bytes part = Second(2);
+  part.resize(6000);
+  ASSERT_EQ(Start(dir / "rec.wav"), G722KIT_OK);
+  device.Deliver(first);
+  device.HandBackOnStop(part);
+  EXPECT_EQ(Stop(), 2);
+  Bytes last = first;
+  std::copy(part.begin(), part.end(), last.begin());
+  EXPECT_EQ(ReadBytes(dir / "rec.wav"), WavOf({first, last}));
+}
+
+// A device that fails to open, queue or start: Stop cleans up what Start left, and the file is
+// a WAV of no audio. The recorder is ready for the next recording afterwards.
+TEST(Recorder, FailedDeviceStepsAreCleanedUpByStop) {
+  struct Case {
+    const char* step;
+    int32_t ScriptedWaveIn::*result;
+    int32_t expected;
+    Calls start_calls;
+    Calls stop_calls;
+  };
+  const Case cases[] = {
+      {"open", &ScriptedWaveIn::open_result, G722KIT_ERR_DEVICE_OPEN, {"open"}, {}},
+      {"add",
+       &ScriptedWaveIn::add_result,
+       G722KIT_ERR_DEVICE_QUEUE,
+       {"open", "prepare", "add"},
+       kCloseCalls},
+      {"start", &ScriptedWaveIn::start_result, G722KIT_ERR_DEVICE_START, kOpenCalls, kCloseCalls},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.step);
+    TempDir dir;
+    ScriptedWaveIn device;
+    device.*c.result = platform::kWaveInErrFailed;
+    EXPECT_EQ(Start(dir / "failed.wav"), c.expected);
+    EXPECT_EQ(device.Calls(), c.start_calls);
+    EXPECT_EQ(ReadBytes(dir / "failed.wav"), WavOf({}));
+    EXPECT_EQ(Start(dir / "other.wav"), G722KIT_ERR_BUSY) << "the failed start awaits its Stop";
+    EXPECT_EQ(Stop(), 0);
+    EXPECT_EQ(device.Calls(), c.stop_calls);
+    EXPECT_FALSE(device.IsOpen());
+    EXPECT_EQ(ReadBytes(dir / "failed.wav"), WavOf({}));
+    EXPECT_FALSE(std::filesystem::exists(dir / "other.wav"));
+
+    device.*c.result = platform::kWaveInOk;
+    EXPECT_EQ(Record(device, dir / "next.wav", {Second(4)}), 1);
+    EXPECT_EQ(ReadBytes(dir / "next.wav"), WavOf({Second(4)}));
+  }
+}
+
+// A Start refused before anything is opened leaves nothing to clean up: Stop returns 0 and
+// calls no device.
+TEST(Recorder, OutputThatCannotBeCreatedOpensNoDevice) {
+  struct Case {
+    const char* what;
+    std::u16string path;
+    int32_t expected;
+  };
+  TempDir dir;
+  const Case cases[] = {
+      {"an unpaired surrogate", u"bad\xD800.wav", G722KIT_ERR_PATH},
+      {"a missing folder", U16(dir / "missing" / "rec.wav"), G722KIT_ERR_OPEN_OUTPUT},
+      {"a folder", U16(dir / ""), G722KIT_ERR_OPEN_OUTPUT},
+      {"a full disk", u"/dev/full", G722KIT_ERR_WRITE},
+  };
+  ScriptedWaveIn device;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(Record(device, dir / "before.wav", {Second(1)}), 1);
+    device.Calls();
+
+    EXPECT_EQ(G711ADPCMSoundRecorderStart(c.path.c_str()), c.expected);
+    EXPECT_EQ(Stop(), 0);
+    EXPECT_EQ(device.Calls(), Calls{});
+  }
+  EXPECT_EQ(G711ADPCMSoundRecorderStart(nullptr), G722KIT_ERR_NULL_PATH);
+  EXPECT_EQ(Stop(), 0);
+  EXPECT_EQ(device.Calls(), Calls{});
+}
+
+TEST(Recorder, StartWhileRecordingLeavesTheRecordingAlone) {
+  TempDir dir;
+  ScriptedWaveIn device;
+  ASSERT_EQ(Start(dir / "running.wav"), G722KIT_OK);
+  device.Deliver(Second(1));
+  device.Calls();
+  EXPECT_EQ(Start(dir / "intruder.wav"), G722KIT_ERR_BUSY);
+  EXPECT_EQ(device.Calls(), Calls{});
+  EXPECT_FALSE(std::filesystem::exists(dir / "intruder.wav"));
+  device.Deliver(Second(2));
+  EXPECT_EQ(Stop(), 2);
+  EXPECT_EQ(ReadBytes(dir / "running.wav"), WavOf({Second(1), Second(2)}));
+}
+
+TEST(Recorder, StopWithNoRecordingTouchesNothing) {
+  TempDir dir;
+  ScriptedWaveIn device;
+  EXPECT_EQ(Record(device, dir / "rec.wav", {Second(1), Second(2)}), 2);
+  device.Calls();
+  std::filesystem::remove(dir / "rec.wav");
+  EXPECT_EQ(Stop(), 2);
+  EXPECT_EQ(Stop(), 2);
+  EXPECT_EQ(device.Calls(), Calls{});
+  EXPECT_FALSE(std::filesystem::exists(dir / "rec.wav"));
+}
+
+// The second recording starts from an empty WAV, not from the first recording's sizes.
+TEST(Recorder, SecondRecordingStartsAfresh) {
+  TempDir dir;
+  ScriptedWaveIn device;
+  EXPECT_EQ(Record(device, dir / "first.wav", {Second(1), Second(2)}), 2);
+  ASSERT_EQ(Start(dir / "second.wav"), G722KIT_OK);
+  EXPECT_EQ(ReadBytes(dir / "second.wav"), WavOf({}));
+  device.Deliver(Second(3));
+  EXPECT_EQ(Stop(), 1);
+  EXPECT_EQ(ReadBytes(dir / "first.wav"), WavOf({Second(1), Second(2)}));
+  EXPECT_EQ(ReadBytes(dir / "second.wav"), WavOf({Second(3)}));
+}
+
+// A file size limit stands in for a full disk: the third second fits only in part.
+TEST(Recorder, FailedWriteNeverLeavesAHeaderClaimingMore) {
+  TempDir dir;
+  ScriptedWaveIn device;
+  const rlim_t limit = 44 + 2 * kSecondBytes + 5000;
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limited = saved;
+  limited.rlim_cur = limit;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+
+  ASSERT_EQ(Start(dir / "full.wav"), G722KIT_OK);
+  for (uint8_t i = 1; i <= 4; i++)
+    device.Deliver(Second(i));
+  const int32_t seconds = Stop();
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, old_handler);
+
+  EXPECT_EQ(seconds, 2);
+  Bytes expected = WavOf({Second(1), Second(2)});
+  const Bytes third = Second(3);
+  expected.insert(expected.end(), third.begin(), third.begin() + 5000);
+  EXPECT_EQ(ReadBytes(dir / "full.wav"), expected);
+}
+
+}  // namespace
+}  // namespace g722kit::test
