@@ -15,8 +15,8 @@ namespace {
 constexpr const char* kExitCodeHelp =
     "Exit codes: 0 success, 1 unexpected failure, 2 wrong command line, 3 input cannot be read,\n"
     "4 input not in a format the command reads, 5 output cannot be written, 6 audio device\n"
-    "failure; Ctrl-C ends with the signal (130 in a shell). A failed command leaves an existing\n"
-    "output file as it was.";
+    "failure. Ctrl-C ends record cleanly, keeping the recording, and any other command with\n"
+    "the signal (130 in a shell). A failed command leaves an existing output file as it was.";
 
 constexpr const char* kUsageHint = "Run 'g722kit --help' for usage.\n";
 
@@ -42,6 +42,7 @@ void AddCodecOptions(CLI::App& command, CodecSettings& settings) {
 struct Arguments {
   EncodeArguments encode;
   DecodeArguments decode;
+  RecordArguments record;
   std::filesystem::path info;
   CompareArguments compare;
 };
@@ -67,6 +68,19 @@ void AddCommands(CLI::App& app, Arguments& args) {
   decode->add_option("OUT", args.decode.output, "WAV file to write")->required();
   AddCodecOptions(*decode, args.decode.codec);
   decode->callback([&args] { Decode(args.decode); });
+
+  CLI::App* record = AddCommand(
+      app, "record", "Record the audio input into a WAV file",
+      "Records the system's default audio input (ALSA's \"default\" device) through the\n"
+      "library's recorder: 16-bit mono PCM at 8000 samples/s, stored one whole second at a\n"
+      "time. Ctrl-C ends the recording and keeps it; the file is a valid WAV at every moment.\n"
+      "While it runs, a terminal shows the time and the level of the last second.");
+  record->add_option("OUT", args.record.output, "WAV file to write (required unless --check)");
+  record->add_option("--seconds", args.record.seconds, "Stop after this many seconds")
+      ->check(CLI::Range(1, 86400));
+  record->add_flag("--check", args.record.check,
+                   "Only check that the audio input opens (exit 0) or not (exit 6)");
+  record->callback([&args] { Record(args.record); });
 
   CLI::App* info = AddCommand(
       app, "info", "Tell what a file is",

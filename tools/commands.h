@@ -24,6 +24,13 @@ void Decode(const DecodeArguments& args);
 
 void Info(const std::filesystem::path& file);
 
+struct RecordArguments {
+  std::filesystem::path output;
+  int seconds = 0;     // 0: until Ctrl-C
+  bool check = false;  // only check that the audio input opens
+};
+void Record(const RecordArguments& args);
+
 struct CompareArguments {
   std::filesystem::path input;
   std::filesystem::path out_dir;  // empty: keep no files

@@ -11,7 +11,9 @@ enum ExitCode : int {
   kExitFormat = 4,   // the input is not in a format the command reads
   kExitOutput = 5,   // the output cannot be written: no such folder, disk full, ...
   kExitDevice = 6,   // the audio input device cannot be opened or started
-  kExitInterrupted = 130  // stopped by Ctrl-C (SIGINT) or SIGTERM; no output is left behind
 };
+
+// Ctrl-C (SIGINT) or SIGTERM ends record cleanly (exit 0) and any other command by the signal,
+// after deleting its unfinished output: a shell then shows 130 or 143.
 
 }  // namespace g722kit::tool

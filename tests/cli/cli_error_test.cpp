@@ -136,11 +136,13 @@ INSTANTIATE_TEST_SUITE_P(
                   2,
                   "--bitrate: 32000 not in {64000,56000,48000}"},
         ErrorCase{"MissingOutput", {"decode", "codes.g722"}, 2, "OUT is required"},
+        ErrorCase{"RecordWithoutOutput", {"record", "--seconds", "2"}, 2, "OUT is required"},
         ErrorCase{"NoCommand", {}, 2, "A subcommand is required"},
         ErrorCase{"UnknownCommand",
                   {"play", "speech.wav"},
                   2,
-                  "unknown command 'play' (the commands are encode, decode, info, compare"}),
+                  "unknown command 'play' (the commands are encode, decode, record, info, "
+                  "compare)"}),
     [](const auto& info) { return info.param.name; });
 
 // A write that fails halfway (the file size limit stands in for a full disk) must not cost the
@@ -165,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ToolHelp, EveryCommandHasHelpAndTheVersionIsTheLibrarys) {
   TempDir dir;
-  for (const std::string command : {"", "encode", "decode", "info", "compare"}) {
+  for (const std::string command : {"", "encode", "decode", "record", "info", "compare"}) {
     std::vector<std::string> args = {"--help"};
     if (!command.empty()) args.insert(args.begin(), command);
     const ToolResult result = RunTool(args, dir.path());
