@@ -25,7 +25,7 @@ constexpr int kMaxFilterDelay = 64;  // samples: more than the two-band filters 
 struct Trial {
   std::vector<uint8_t> codes;
   std::vector<int16_t> decoded;
-  double snr_db;
+  std::optional<double> snr_db;
   double encode_speed;  // times real time
   double decode_speed;
 };
@@ -94,8 +94,10 @@ void Compare(const CompareArguments& args) {
     if (!args.out_dir.empty()) SaveTrial(args, codec, trial);
     const double ratio =
         static_cast<double>(pcm.size() * 2) / static_cast<double>(trial.codes.size());
-    std::printf("%-30s %10zu %6.2f %7.1f %10.0f %10.0f\n", codec.Description().c_str(),
-                trial.codes.size(), ratio, trial.snr_db, trial.encode_speed, trial.decode_speed);
+    char snr[16] = "silent";
+    if (trial.snr_db) std::snprintf(snr, sizeof snr, "%.1f", *trial.snr_db);
+    std::printf("%-30s %10zu %6.2f %7s %10.0f %10.0f\n", codec.Description().c_str(),
+                trial.codes.size(), ratio, snr, trial.encode_speed, trial.decode_speed);
   }
   std::printf(
       "\nratio: 16-bit PCM at the codec's rate over the codes; SNR: decoded against the input at\n"
