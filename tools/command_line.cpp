@@ -38,10 +38,17 @@ void AddCodecOptions(CLI::App& command, CodecSettings& settings) {
                    "Pack 7- or 6-bit codes into a bit stream (56000 and 48000 bit/s)");
 }
 
+void AddConversionOptions(CLI::App& command, ConversionArguments& args, const std::string& in,
+                          const std::string& out) {
+  command.add_option("IN", args.input, in)->required();
+  command.add_option("OUT", args.output, out)->required();
+  AddCodecOptions(command, args.codec);
+}
+
 // The parsed values live as long as the application that fills them.
 struct Arguments {
-  EncodeArguments encode;
-  DecodeArguments decode;
+  ConversionArguments encode;
+  ConversionArguments decode;
   RecordArguments record;
   std::filesystem::path info;
   CompareArguments compare;
@@ -55,18 +62,14 @@ void AddCommands(CLI::App& app, Arguments& args) {
       "its name ends in .raw or .pcm. OUT holds the codes alone, no header: decode them with\n"
       "the same options. The default is the library's file format: 64000 bit/s, 8 kHz, one\n"
       "code per byte.");
-  encode->add_option("IN", args.encode.input, "Audio to encode")->required();
-  encode->add_option("OUT", args.encode.output, "G.722 code file to write")->required();
-  AddCodecOptions(*encode, args.encode.codec);
+  AddConversionOptions(*encode, args.encode, "Audio to encode", "G.722 code file to write");
   encode->callback([&args] { Encode(args.encode); });
 
   CLI::App* decode = AddCommand(
       app, "decode", "Decode G.722 codes into a WAV file",
       "Give the options the codes were encoded with. OUT is 16-bit mono PCM at 8000 samples/s,\n"
       "or 16000 with --wideband.");
-  decode->add_option("IN", args.decode.input, "G.722 code file to decode")->required();
-  decode->add_option("OUT", args.decode.output, "WAV file to write")->required();
-  AddCodecOptions(*decode, args.decode.codec);
+  AddConversionOptions(*decode, args.decode, "G.722 code file to decode", "WAV file to write");
   decode->callback([&args] { Decode(args.decode); });
 
   CLI::App* record = AddCommand(

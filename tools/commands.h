@@ -8,19 +8,14 @@
 
 namespace g722kit::tool {
 
-struct EncodeArguments {
+// An encode or a decode.
+struct ConversionArguments {
   std::filesystem::path input;
   std::filesystem::path output;
   CodecSettings codec;
 };
-void Encode(const EncodeArguments& args);
-
-struct DecodeArguments {
-  std::filesystem::path input;
-  std::filesystem::path output;
-  CodecSettings codec;
-};
-void Decode(const DecodeArguments& args);
+void Encode(const ConversionArguments& args);
+void Decode(const ConversionArguments& args);
 
 void Info(const std::filesystem::path& file);
 

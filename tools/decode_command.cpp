@@ -37,7 +37,7 @@ void RefuseWav(const fs::path& input) {
 }
 
 // Decodes with the chosen configuration and writes the samples through libsndfile.
-uint64_t DecodeCodes(const DecodeArguments& args, uint64_t input_bytes) {
+uint64_t DecodeCodes(const ConversionArguments& args, uint64_t input_bytes) {
   std::FILE* input = std::fopen(args.input.c_str(), "rb");
   if (input == nullptr) throw FileErrno(kExitInput, "cannot open", args.input);
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(input, std::fclose);
@@ -68,16 +68,14 @@ uint64_t DecodeCodes(const DecodeArguments& args, uint64_t input_bytes) {
 
 }  // namespace
 
-void Decode(const DecodeArguments& args) {
+void Decode(const ConversionArguments& args) {
   CheckCodecSettings(args.codec);
   const uint64_t input_bytes = CheckReadable(args.input);
   CheckDistinct(args.input, args.output);
   RefuseWav(args.input);
   uint64_t samples;
   if (args.codec.IsLibraryDefault()) {
-    OutputFile output(args.output);
-    RunFileOperation(G722Decode, "decoding", args.input, output, 44 + 2 * input_bytes);
-    output.Commit();
+    RunFileOperation(G722Decode, "decoding", args.input, args.output, 44 + 2 * input_bytes);
     samples = input_bytes;
   } else {
     samples = DecodeCodes(args, input_bytes);

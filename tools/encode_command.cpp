@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Decodes, downmixes and resamples the input as needed and encodes it sample by sample.
-uint64_t EncodeAudio(const EncodeArguments& args, bool raw, const AudioFormat& format) {
+uint64_t EncodeAudio(const ConversionArguments& args, bool raw, const AudioFormat& format) {
   OutputFile output(args.output);
   ByteWriter writer(output);
   StreamEncoder encoder(args.codec);
@@ -45,7 +45,7 @@ uint64_t EncodeAudio(const EncodeArguments& args, bool raw, const AudioFormat& f
 
 }  // namespace
 
-void Encode(const EncodeArguments& args) {
+void Encode(const ConversionArguments& args) {
   CheckCodecSettings(args.codec);
   const uint64_t input_bytes = CheckReadable(args.input);
   CheckDistinct(args.input, args.output);
@@ -53,9 +53,7 @@ void Encode(const EncodeArguments& args) {
   const AudioFormat format = ReadAudioFormat(args.input, raw);
   uint64_t written;
   if (raw && args.codec.IsLibraryDefault()) {
-    OutputFile output(args.output);
-    RunFileOperation(G722Encode, "encoding", args.input, output, input_bytes / 2);
-    output.Commit();
+    RunFileOperation(G722Encode, "encoding", args.input, args.output, input_bytes / 2);
     written = input_bytes / 2;
   } else {
     written = EncodeAudio(args, raw, format);

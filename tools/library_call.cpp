@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "g722kit/g722kit.h"
+#include "output_file.h"
 #include "progress.h"
 #include "tool_error.h"
 
@@ -28,8 +29,9 @@ ExitCode ExitCodeOf(int32_t result) {
 }  // namespace
 
 void RunFileOperation(FileOperation operation, const std::string& label,
-                      const std::filesystem::path& input, OutputFile& output,
+                      const std::filesystem::path& input, const std::filesystem::path& target,
                       uint64_t expected_bytes) {
+  OutputFile output(target);
   int32_t result;
   {
     Progress progress(label, expected_bytes);
@@ -43,7 +45,7 @@ void RunFileOperation(FileOperation operation, const std::string& label,
     });
     result = operation(input.u16string().c_str(), output.path().u16string().c_str());
   }
-  if (result == G722KIT_OK) return;
+  if (result == G722KIT_OK) return output.Commit();
   const ExitCode code = ExitCodeOf(result);
   const std::filesystem::path& file = code == kExitInput ? input : output.target();
   throw FileError(code, code == kExitInput ? "cannot read" : "cannot write", file,

@@ -48,13 +48,10 @@ expect_speech() {
   awk -v rms="$rms" 'BEGIN {exit !(rms > 0.01)}' || fail "$1 is silent (RMS $rms)"
 }
 
-mkdir -m 700 "$work/run" "$work/out"
-export HOME=$work
-export XDG_RUNTIME_DIR=$work/run
-export PULSE_RUNTIME_PATH=$work/run/pulse
-export PULSE_SERVER=unix:$work/run/pulse/native
-export PULSE_COOKIE=$work/cookie
-export ALSA_CARD=g722kit-no-such-card # a sound card must not stand in for the server
+# shellcheck source=../e2e/sound_server.sh
+source "$(dirname "$0")/../e2e/sound_server.sh"
+sound_server_env "$work"
+mkdir "$work/out"
 cd "$work/out"
 
 echo "== no sound server: --check says so"
@@ -77,16 +74,10 @@ expect_files kept.wav
 
 echo "== start a sound server and play speech into it"
 sink=g722kit_cli
-pulseaudio --daemonize=no --exit-idle-time=-1 --system=false -n --disallow-exit \
-  --use-pid-file=no --log-target="file:$work/pulseaudio.log" \
-  -L "module-native-protocol-unix auth-anonymous=1 socket=$work/run/pulse/native" \
-  -L "module-null-sink sink_name=$sink rate=8000 channels=1 format=s16le" &
-daemon=$!
-for _ in $(seq 100); do
-  pactl info >/dev/null 2>&1 && break
-  sleep 0.1
-done
-pactl info | grep -q "Default Source: $sink.monitor" || fail "the sound server did not start"
+started=0
+start_sound_server "$work" "$sink" || started=$?
+daemon=$sound_server_pid # stopped at exit even if it did not come up
+((started == 0)) || fail "the sound server did not start"
 pactl upload-sample "$speech" speech
 expect "--check" "the audio input opens" "$("$tool" record --check)"
 
