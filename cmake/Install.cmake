@@ -31,5 +31,10 @@ set(G722KIT_PC_CFLAGS "")
 if(NOT BUILD_SHARED_LIBS)
   set(G722KIT_PC_CFLAGS " -DG722KIT_STATIC")
 endif()
+# What a static link needs besides the library: the C++ runtime, and ALSA for the recorder.
+set(G722KIT_PC_LIBS_PRIVATE "-lstdc++ -lm -lpthread")
+if(NOT WIN32)  # the POSIX wave input captures through ALSA
+  string(APPEND G722KIT_PC_LIBS_PRIVATE " -lasound")
+endif()
 configure_file(cmake/g722kit.pc.in ${PROJECT_BINARY_DIR}/g722kit.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/g722kit.pc DESTINATION ${G722KIT_PC_DIR})
