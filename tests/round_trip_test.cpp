@@ -1,29 +1,11 @@
 // Encoder and decoder together: the decoded signal tracks the input in every configuration.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "g722kit/g722.h"
 #include "test_support.h"
 
 namespace g722kit::test {
 namespace {
-
-// Signal-to-noise ratio in dB of decoded against input, at the lag (the filters' delay)
-// that gives the best match.
-double BestLagSnr(const std::vector<int16_t>& input, const std::vector<int16_t>& decoded) {
-  double best = -100;
-  for (size_t lag = 0; lag < 48; lag++) {
-    double signal = 0, noise = 0;
-    for (size_t i = 0; i + lag < decoded.size() && i < input.size(); i++) {
-      const double x = input[i], e = x - decoded[i + lag];
-      signal += x * x;
-      noise += e * e;
-    }
-    best = std::max(best, 10 * std::log10(signal / std::max(noise, 1.0)));
-  }
-  return best;
-}
 
 struct RoundTripCase {
   CodecConfig config;

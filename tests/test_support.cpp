@@ -89,6 +89,20 @@ std::vector<int16_t> DecodeAll(int32_t rate, int32_t options, const std::vector<
   return pcm;
 }
 
+double BestLagSnr(const std::vector<int16_t>& input, const std::vector<int16_t>& decoded) {
+  double best = -100;
+  for (size_t lag = 0; lag < 48; lag++) {
+    double signal = 0, noise = 0;
+    for (size_t i = 0; i + lag < decoded.size() && i < input.size(); i++) {
+      const double x = input[i], e = x - decoded[i + lag];
+      signal += x * x;
+      noise += e * e;
+    }
+    best = std::max(best, 10 * std::log10(signal / std::max(noise, 1.0)));
+  }
+  return best;
+}
+
 std::vector<CodecConfig> AllConfigs() {
   std::vector<CodecConfig> configs;
   for (int32_t rate : {64000, 56000, 48000}) {

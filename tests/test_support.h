@@ -57,6 +57,10 @@ inline void PrintTo(const CodecConfig& config, std::ostream* os) {
   *os << config.name;
 }
 
+// Signal-to-noise ratio in dB of decoded against input, at the lag (the filters' delay, up to
+// 47 samples) that gives the best match.
+double BestLagSnr(const std::vector<int16_t>& input, const std::vector<int16_t>& decoded);
+
 // Every configuration: three rates, 8 kHz and two-band, unpacked and packed.
 std::vector<CodecConfig> AllConfigs();
 

@@ -41,16 +41,9 @@ wait_for() {
   return 1
 }
 
-# Every client of the daemon, this test's program included, finds it through these, and
-# nothing is written outside the work folder.
-mkdir -m 700 "$work/run"
-export HOME=$work
-export XDG_RUNTIME_DIR=$work/run
-export PULSE_RUNTIME_PATH=$work/run/pulse
-export PULSE_SERVER=unix:$work/run/pulse/native
-export PULSE_COOKIE=$work/cookie
-# A sound card of this machine must not stand in for the missing server.
-export ALSA_CARD=g722kit-no-such-card
+# shellcheck source=sound_server.sh
+source "$(dirname "$0")/sound_server.sh"
+sound_server_env "$work"
 
 sink=g722kit_e2e
 espeak-ng -w "$work/speech22k.wav" \
@@ -69,16 +62,10 @@ fi
 recorder=$!
 
 wait_for "$work/server.wanted"
-pulseaudio --daemonize=no --exit-idle-time=-1 --system=false -n --disallow-exit \
-  --use-pid-file=no --log-target="file:$work/pulseaudio.log" \
-  -L "module-native-protocol-unix auth-anonymous=1 socket=$work/run/pulse/native" \
-  -L "module-null-sink sink_name=$sink rate=8000 channels=1 format=s16le" &
-daemon=$!
-for _ in $(seq 100); do
-  pactl info >/dev/null 2>&1 && break
-  sleep 0.1
-done
-pactl info | grep -q "Default Source: $sink.monitor"
+started=0
+start_sound_server "$work" "$sink" || started=$?
+daemon=$sound_server_pid # stopped at exit even if it did not come up
+((started == 0))
 # The server plays the speech from its own memory: a client that streamed it could fall
 # behind on a busy machine and leave gaps of silence in the sink.
 pactl upload-sample "$work/speech.wav" speech

@@ -1,0 +1,40 @@
+# What `cmake --install` puts in place: the library, its public headers, a CMake package and a
+# pkg-config file. Both descriptions find the prefix from where they are installed, so that an
+# installed tree can be moved.
+include(CMakePackageConfigHelpers)
+
+set(G722KIT_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/g722kit)
+set(G722KIT_PC_DIR ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+install(TARGETS g722kit EXPORT g722kitTargets
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(FILES
+  include/g722kit/export.h
+  include/g722kit/g722.h
+  include/g722kit/g722kit.h
+  ${PROJECT_BINARY_DIR}/include/g722kit/version.h
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/g722kit)
+
+install(EXPORT g722kitTargets NAMESPACE g722kit:: DESTINATION ${G722KIT_CMAKE_DIR})
+configure_package_config_file(cmake/g722kitConfig.cmake.in
+  ${PROJECT_BINARY_DIR}/g722kitConfig.cmake INSTALL_DESTINATION ${G722KIT_CMAKE_DIR})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/g722kitConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/g722kitConfig.cmake
+  ${PROJECT_BINARY_DIR}/g722kitConfigVersion.cmake DESTINATION ${G722KIT_CMAKE_DIR})
+
+file(RELATIVE_PATH G722KIT_PC_PREFIX /prefix/${G722KIT_PC_DIR} /prefix)
+string(REGEX REPLACE "/$" "" G722KIT_PC_PREFIX "${G722KIT_PC_PREFIX}")
+set(G722KIT_PC_CFLAGS "")
+if(NOT BUILD_SHARED_LIBS)
+  set(G722KIT_PC_CFLAGS " -DG722KIT_STATIC")
+endif()
+# What a static link needs besides the library: the C++ runtime, and ALSA for the recorder.
+set(G722KIT_PC_LIBS_PRIVATE "-lstdc++ -lm -lpthread")
+if(NOT WIN32)  # the POSIX wave input captures through ALSA
+  string(APPEND G722KIT_PC_LIBS_PRIVATE " -lasound")
+endif()
+configure_file(cmake/g722kit.pc.in ${PROJECT_BINARY_DIR}/g722kit.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/g722kit.pc DESTINATION ${G722KIT_PC_DIR})

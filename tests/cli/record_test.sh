@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# g722kit record against a real sound server, as the recorder's end-to-end test runs it: a
+# private PulseAudio daemon with a null sink, whose monitor ALSA's "default" capture device
+# reaches through ALSA's pulse plugin. The shipped speech is played into the sink while the
+# tool records it. Checks what the tool prints, its exit code and the files it leaves, for a
+# missing server, a recording of --seconds 2, and one stopped with SIGINT.
+#
+#   record_test.sh PATH/TO/g722kit PATH/TO/speech.wav
+set -euo pipefail
+
+tool=$1
+speech=$2
+work=$(mktemp -d "${TMPDIR:-/tmp}/g722kit-record.XXXXXX")
+daemon=""
+recorder=""
+
+stop_all() {
+  for pid in $recorder $daemon; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  rm -rf "$work"
+}
+trap stop_all EXIT
+
+fail() {
+  echo "FAILED: $*" >&2
+  exit 1
+}
+
+# expect NAME EXPECTED ACTUAL
+expect() {
+  [[ $2 == "$3" ]] || fail "$1: expected '$2', got '$3'"
+}
+
+# The folder holds exactly the names given: no temporary file is left behind.
+expect_files() {
+  expect "files in the folder" "$*" "$(cd "$work/out" && ls -A | tr '\n' ' ' | sed 's/ $//')"
+}
+
+# A WAV of 16-bit mono at 8000 Hz with the given seconds, holding speech, not silence.
+expect_speech() {
+  local info rms
+  info=$("$tool" info "$1")
+  grep -q "^  sample rate  8000 Hz$" <<<"$info" || fail "$1: $info"
+  grep -q "^  frames       $(($2 * 8000))$" <<<"$info" || fail "$1 should hold $2 s: $info"
+  rms=$(sox "$1" -n stat 2>&1 | awk '/^RMS +amplitude/ {print $3}')
+  awk -v rms="$rms" 'BEGIN {exit !(rms > 0.01)}' || fail "$1 is silent (RMS $rms)"
+}
+
+# shellcheck source=../e2e/sound_server.sh
+source "$(dirname "$0")/../e2e/sound_server.sh"
+sound_server_env "$work"
+mkdir "$work/out"
+cd "$work/out"
+
+echo "== no sound server: --check says so"
+status=0
+"$tool" record --check >"$work/stdout" 2>"$work/stderr" || status=$?
+expect "exit code" 6 "$status"
+grep -qx "g722kit: cannot record from the audio input: the audio input device could not be opened" \
+  "$work/stderr" || fail "stderr: $(cat "$work/stderr")"
+
+echo "== no sound server: exit 6, the existing file kept"
+echo keep >kept.wav
+status=0
+"$tool" record kept.wav --seconds 1 >"$work/stdout" 2>"$work/stderr" || status=$?
+expect "exit code" 6 "$status"
+expect "stdout" "" "$(cat "$work/stdout")"
+grep -qx "g722kit: cannot record from the audio input: the audio input device could not be opened" \
+  "$work/stderr" || fail "stderr: $(cat "$work/stderr")"
+expect "kept.wav" keep "$(cat kept.wav)"
+expect_files kept.wav
+
+echo "== start a sound server and play speech into it"
+sink=g722kit_cli
+started=0
+start_sound_server "$work" "$sink" || started=$?
+daemon=$sound_server_pid # stopped at exit even if it did not come up
+((started == 0)) || fail "the sound server did not start"
+pactl upload-sample "$speech" speech
+expect "--check" "the audio input opens" "$("$tool" record --check)"
+
+echo "== --seconds 2 over the existing file"
+pactl play-sample speech "$sink"
+status=0
+"$tool" record kept.wav --seconds 2 >"$work/stdout" 2>"$work/stderr" || status=$?
+expect "exit code" 0 "$status"
+expect "stdout" "kept.wav: 2 s of 16-bit mono audio at 8000 Hz" "$(cat "$work/stdout")"
+expect "stderr" "" "$(cat "$work/stderr")"
+expect_speech kept.wav 2
+expect_files kept.wav
+
+echo "== stopped with SIGINT after two seconds"
+pactl play-sample speech "$sink"
+"$tool" record stopped.wav >"$work/stdout" 2>"$work/stderr" &
+recorder=$!
+for _ in $(seq 200); do # up to 10 s for two seconds of audio in the file being written
+  size=$(find . -name '.stopped.wav.*.tmp' -printf '%s' 2>/dev/null)
+  ((${size:-0} >= 44 + 2 * 16000)) && break
+  sleep 0.05
+done
+kill -INT "$recorder"
+status=0
+wait "$recorder" || status=$?
+recorder=""
+expect "exit code" 0 "$status"
+seconds=$(sed -n 's/^stopped.wav: \([0-9]*\) s of 16-bit mono audio at 8000 Hz$/\1/p' "$work/stdout")
+((${seconds:-0} >= 2)) || fail "stdout: $(cat "$work/stdout")"
+expect "stderr" "" "$(cat "$work/stderr")"
+expect_speech stopped.wav "$seconds"
+expect_files "kept.wav stopped.wav"
+echo "record: 5 passed, 0 failed"

@@ -1,0 +1,35 @@
+// The tool's subcommands, run once the command line is parsed. Each throws ToolError on
+// failure and prints its result on stdout.
+#pragma once
+
+#include <filesystem>
+
+#include "codec_settings.h"
+
+namespace g722kit::tool {
+
+// An encode or a decode.
+struct ConversionArguments {
+  std::filesystem::path input;
+  std::filesystem::path output;
+  CodecSettings codec;
+};
+void Encode(const ConversionArguments& args);
+void Decode(const ConversionArguments& args);
+
+void Info(const std::filesystem::path& file);
+
+struct RecordArguments {
+  std::filesystem::path output;
+  int seconds = 0;     // 0: until Ctrl-C
+  bool check = false;  // only check that the audio input opens
+};
+void Record(const RecordArguments& args);
+
+struct CompareArguments {
+  std::filesystem::path input;
+  std::filesystem::path out_dir;  // empty: keep no files
+};
+void Compare(const CompareArguments& args);
+
+}  // namespace g722kit::tool

@@ -1,0 +1,66 @@
+// g722kit info FILE: what a file is - an audio file's fields, or what a code file's size means.
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "audio_input.h"
+#include "commands.h"
+#include "input_file.h"
+#include "tool_error.h"
+
+namespace g722kit::tool {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void PrintAudio(const fs::path& file, const AudioFormat& format) {
+  std::printf("%s: %s\n", file.c_str(), format.name.c_str());
+  std::printf("  sample rate  %d Hz\n", format.rate);
+  std::printf("  channels     %d\n", format.channels);
+  std::printf("  frames       %lld\n", static_cast<long long>(format.frames));
+  std::printf("  duration     %.3f s\n", format.Seconds());
+}
+
+// The library's own code files (64000 bit/s, 8 kHz) have the two top bits of every byte set.
+bool LooksLikeLibraryCodes(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::all_of(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>(),
+                     [](char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0xC0; });
+}
+
+void PrintCodes(const fs::path& file, uint64_t bytes) {
+  std::printf("%s: %llu bytes, not an audio file; as G.722 codes (8000 codes per second):\n",
+              file.c_str(), static_cast<unsigned long long>(bytes));
+  struct Packing {
+    const char* name;
+    int bits;
+  };
+  for (const Packing& packing :
+       {Packing{"one code per byte, any bit rate", 8}, Packing{"packed at 56000 bit/s", 7},
+        Packing{"packed at 48000 bit/s", 6}}) {
+    const uint64_t codes = bytes * 8 / static_cast<uint64_t>(packing.bits);
+    std::printf("  %-32s %10llu codes  %9.3f s\n", packing.name,
+                static_cast<unsigned long long>(codes), static_cast<double>(codes) / 8000);
+  }
+  std::printf("  each code gives one sample at 8000 Hz, or two at 16000 Hz with --wideband\n");
+  if (bytes > 0 && LooksLikeLibraryCodes(file)) {
+    std::printf("  every byte has its two top bits set, as in codes of 64000 bit/s, 8 kHz\n");
+  }
+}
+
+}  // namespace
+
+void Info(const fs::path& file) {
+  const uint64_t bytes = CheckReadable(file);
+  const bool raw = IsRawPcmName(file);
+  try {
+    PrintAudio(file, ReadAudioFormat(file, raw));
+  } catch (const ToolError& error) {
+    if (error.code() != kExitFormat) throw;
+    PrintCodes(file, bytes);
+  }
+}
+
+}  // namespace g722kit::tool

@@ -1,0 +1,8 @@
+// g722kit: the command-line tool over the g722kit library.
+#include "command_line.h"
+#include "system.h"
+
+int main(int argc, char** argv) {
+  g722kit::tool::InstallInterruptCleanup();
+  return g722kit::tool::RunCommandLine(argc, argv);
+}
