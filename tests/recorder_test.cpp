@@ -1,13 +1,13 @@
 // The recorder on a scripted wave-input device: files second by second, the partly filled
 // last buffer, device and file failures and their cleanup, and misuse by the host.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
+#include <optional>
 
 #include "g722kit/g722kit.h"
 #include "scripted_wave_in.h"
+#include "system_support.h"
 #include "test_support.h"
 #include "wav_header.h"
 
@@ -155,12 +155,14 @@ TEST(Recorder, OutputThatCannotBeCreatedOpensNoDevice) {
     int32_t expected;
   };
   TempDir dir;
-  const Case cases[] = {
+  std::vector<Case> cases = {
       {"an unpaired surrogate", u"bad\xD800.wav", G722KIT_ERR_PATH},
       {"a missing folder", U16(dir / "missing" / "rec.wav"), G722KIT_ERR_OPEN_OUTPUT},
       {"a folder", U16(dir / ""), G722KIT_ERR_OPEN_OUTPUT},
-      {"a full disk", u"/dev/full", G722KIT_ERR_WRITE},
   };
+  if (const std::optional<std::u16string> full_device = FullDevice()) {
+    cases.push_back({"a full disk", *full_device, G722KIT_ERR_WRITE});
+  }
   ScriptedWaveIn device;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -215,24 +217,19 @@ TEST(Recorder, SecondRecordingStartsAfresh) {
   EXPECT_EQ(ReadBytes(dir / "second.wav"), WavOf({Second(3)}));
 }
 
-// A file size limit stands in for a full disk: the third second fits only in part.
+// A file size cap stands in for a full disk: the third second fits only in part.
 TEST(Recorder, FailedWriteNeverLeavesAHeaderClaimingMore) {
   TempDir dir;
   ScriptedWaveIn device;
-  const rlim_t limit = 44 + 2 * kSecondBytes + 5000;
-  rlimit saved{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit limited = saved;
-  limited.rlim_cur = limit;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-
-  ASSERT_EQ(Start(dir / "full.wav"), G722KIT_OK);
-  for (uint8_t i = 1; i <= 4; i++)
-    device.Deliver(Second(i));
-  const int32_t seconds = Stop();
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, old_handler);
+  int32_t seconds = 0;
+  {
+    const FileSizeCap cap(44 + 2 * kSecondBytes + 5000);
+    ASSERT_TRUE(cap.applied()) << "no file size cap on this system";
+    ASSERT_EQ(Start(dir / "full.wav"), G722KIT_OK);
+    for (uint8_t i = 1; i <= 4; i++)
+      device.Deliver(Second(i));
+    seconds = Stop();
+  }
 
   EXPECT_EQ(seconds, 2);
   Bytes expected = WavOf({Second(1), Second(2)});

@@ -1,5 +1,7 @@
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <csignal>
 #include <fstream>
 
 #include "system_support.h"
@@ -12,6 +14,26 @@ std::u16string NullDevice() {
 
 std::optional<std::u16string> FullDevice() {
   return u"/dev/full";
+}
+
+FileSizeCap::FileSizeCap(uint64_t bytes) {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_FSIZE, &limit) != 0) return;
+  saved_limit_ = limit.rlim_cur;
+  limit.rlim_cur = bytes;
+  if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return;
+  // A write past the limit would otherwise end the process.
+  saved_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+  applied_ = true;
+}
+
+FileSizeCap::~FileSizeCap() {
+  if (!applied_) return;
+  rlimit limit{};
+  getrlimit(RLIMIT_FSIZE, &limit);
+  limit.rlim_cur = saved_limit_;
+  setrlimit(RLIMIT_FSIZE, &limit);
+  std::signal(SIGXFSZ, saved_handler_);
 }
 
 bool FoldersOpenForReading() {

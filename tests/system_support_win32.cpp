@@ -12,6 +12,10 @@ std::optional<std::u16string> FullDevice() {
   return std::nullopt;
 }
 
+FileSizeCap::FileSizeCap(uint64_t) {}
+
+FileSizeCap::~FileSizeCap() = default;
+
 bool FoldersOpenForReading() {
   return false;
 }

@@ -9,6 +9,9 @@
 namespace g722kit::platform {
 namespace {
 
+// The longest path the Win32 file functions take, in UTF-16 units without the terminator.
+constexpr size_t kMaxWidePath = 32767;
+
 // Narrow paths are in the ANSI code page, as ToNarrow makes them. Turning them back into UTF-16
 // with that code page, rather than handing them to the C runtime's narrow open, keeps the file
 // they name independent of the runtime's locale and of the process's file-API code page.
@@ -53,6 +56,14 @@ std::FILE* OpenForWriting(const char* path) {
   wchar_t wide[kNarrowPathCapacity];
   if (!ToWide(path, wide)) return nullptr;
   return OpenWideForWriting(wide);
+}
+
+bool IsUsableWidePath(const char16_t* path) {
+  const wchar_t* wide = AsWide(path);
+  if (wcsnlen(wide, kMaxWidePath + 1) > kMaxWidePath) return false;
+  // Measuring the UTF-8 form fails on an unpaired surrogate, which is no valid UTF-16.
+  return WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, -1, nullptr, 0, nullptr,
+                             nullptr) > 0;
 }
 
 std::FILE* OpenForWritingWide(const char16_t* path) {

@@ -88,6 +88,11 @@ struct WaveInService {
   int32_t (*close)(WaveInHandle device);
 };
 
+// For the services: checks the buffer and size passed to a buffer operation of a device whose
+// frames are frame_bytes long. kWaveInErrBadParameter for a null or wrongly sized record, no
+// data, or a length that is not a whole number of frames; kWaveInOk otherwise.
+int32_t CheckWaveBuffer(const WaveBuffer* buffer, uint32_t size, uint32_t frame_bytes);
+
 // The service of the system the library is built for, defined by the platform's adapter.
 const WaveInService& SystemWaveIn();
 

@@ -149,15 +149,6 @@ void ForgetAlsaConfiguration() {
   snd_config_update_free_global();
 }
 
-int32_t CheckBuffer(const AlsaDevice* device, const WaveBuffer* buffer, uint32_t size) {
-  if (device == nullptr) return kWaveInErrBadHandle;
-  if (buffer == nullptr || size != sizeof(WaveBuffer) || buffer->data == nullptr ||
-      buffer->length == 0 || buffer->length % device->frame_bytes != 0) {
-    return kWaveInErrBadParameter;
-  }
-  return kWaveInOk;
-}
-
 int32_t Open(WaveInHandle* handle, const WaveFormat* format, WaveInCallback callback,
              uintptr_t instance) {
   if (handle == nullptr || format == nullptr || callback == nullptr) {
@@ -197,7 +188,8 @@ int32_t Open(WaveInHandle* handle, const WaveFormat* format, WaveInCallback call
 template <typename Operation>
 int32_t OnBuffer(WaveInHandle handle, WaveBuffer* buffer, uint32_t size, Operation operation) {
   AlsaDevice* device = FromHandle(handle);
-  const int32_t checked = CheckBuffer(device, buffer, size);
+  if (device == nullptr) return kWaveInErrBadHandle;
+  const int32_t checked = CheckWaveBuffer(buffer, size, device->frame_bytes);
   if (checked != kWaveInOk) return checked;
   const std::lock_guard lock(device->mutex);
   return operation(*device, *buffer);

@@ -3,12 +3,13 @@
 // folder: this program asks for the server, the driver reports it up; later this program asks
 // for it to be killed, and the driver reports it gone.
 //
-//   record_e2e WORK_DIR REFERENCE.raw
+//   record_e2e WORK_DIR REFERENCE.raw [no-server | server]
 //
 // REFERENCE.raw is the speech the driver plays into the server's sink (16-bit mono, 8000
-// samples/s, no header). Prints one line per check and exits 0 when all passed.
-#include <sys/stat.h>
-
+// samples/s, no header). With no third argument the program first records with no server, then
+// asks for one, so that it also checks that a server started after a failed Start is found by
+// the next Start; "no-server" and "server" run one of the two phases. Prints one line per check
+// and exits 0 when all passed.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -88,9 +89,10 @@ bool HeaderHoldsTrue(const fs::path& file, int64_t& size) {
   std::vector<uint8_t> head(44);
   std::ifstream in(file, std::ios::binary);
   in.read(reinterpret_cast<char*>(head.data()), 44);
-  struct stat info {};
-  if (!in || stat(file.c_str(), &info) != 0) return false;
-  size = info.st_size;
+  std::error_code error;
+  const uintmax_t bytes = fs::file_size(file, error);
+  if (!in || error) return false;
+  size = static_cast<int64_t>(bytes);
   const uint32_t data = U32(head, 40);
   return Id(head, 0, "RIFF") && U32(head, 4) == data + 36 && data % kSecondBytes == 0 &&
          44 + int64_t{data} <= size;
@@ -193,29 +195,23 @@ void CheckSpeech(const std::vector<double>& recorded, const std::vector<double>&
   Check(in_step, "the pieces follow each other as they were played");
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: %s WORK_DIR REFERENCE.raw\n", argv[0]);
-    return 2;
-  }
-  const fs::path work = argv[1];
-  const std::vector<double> reference = Samples(ReadFile(argv[2]), 0);
-
-  // No sound server: Start fails cleanly, Stop leaves an empty WAV.
+// No sound server: Start fails cleanly, Stop leaves an empty WAV.
+void RecordWithoutServer(const fs::path& work) {
   const auto started = Clock::now();
   Check(Start(work / "no-server.wav") == G722KIT_ERR_DEVICE_OPEN,
         "with no server, Start returns 1");
   Check(Clock::now() - started < std::chrono::seconds(5), "and does so at once");
   Check(G711ADPCMSoundRecorderStop() == 0, "Stop returns 0");
   Check(IsWavOfSeconds(ReadFile(work / "no-server.wav"), 0), "leaving a WAV of no audio");
+}
 
-  // A server started after the failure is found by the next Start of the same process.
+// Asks the driver for the server, records the speech it plays, then records while the driver
+// kills the server.
+void RecordWithServer(const fs::path& work, const std::vector<double>& reference) {
   Mark(work / "server.wanted");
   if (!WaitFor(work / "server.up")) {
     Check(false, "the driver started the sound server");
-    return 1;
+    return;
   }
   const fs::path speech = work / "speech.wav";
   Check(Start(speech) == G722KIT_OK, "with the server up, Start returns 999");
@@ -239,7 +235,20 @@ int main(int argc, char** argv) {
   Check(Clock::now() - stopping < std::chrono::seconds(5), "Stop returns at once");
   Check(kept >= 1, "keeping " + std::to_string(kept) + " seconds");
   Check(IsWavOfSeconds(ReadFile(killed), kept), "in a WAV of exactly those seconds");
+}
 
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string phase = argc == 4 ? argv[3] : "";
+  if (argc < 3 || argc > 4 || (argc == 4 && phase != "no-server" && phase != "server")) {
+    std::fprintf(stderr, "usage: %s WORK_DIR REFERENCE.raw [no-server | server]\n", argv[0]);
+    return 2;
+  }
+  const fs::path work = argv[1];
+  const std::vector<double> reference = Samples(ReadFile(argv[2]), 0);
+  if (phase != "server") RecordWithoutServer(work);
+  if (phase != "no-server") RecordWithServer(work, reference);
   std::printf("%d passed, %d failed\n", passed, failed);
   return failed == 0 ? 0 : 1;
 }

@@ -1,13 +1,23 @@
 #!/usr/bin/env bash
 # End-to-end recording test with a real sound server: a private PulseAudio daemon with a null
-# sink, whose monitor ALSA's "default" capture device reaches through ALSA's pulse plugin.
-# Speech from espeak-ng is played into the sink while record_e2e records it through the
-# library. The daemon runs in a temporary folder and is started and stopped here, by PID.
+# sink, whose monitor is the default capture source. The library reaches it through ALSA's pulse
+# plugin on Linux, and through Wine's PulseAudio driver for the Windows build. Speech from
+# espeak-ng is played into the sink while record_e2e records it through the library. The daemon
+# runs in a temporary folder and is started and stopped here, by PID.
 #
-#   record_e2e.sh PATH/TO/record_e2e
+#   record_e2e.sh [--phase-per-process] COMMAND...
+#
+# COMMAND runs record_e2e: its path, after an emulator such as wine if needed. With
+# --phase-per-process the recording without a server runs in a process of its own, before the
+# one that asks for the server: for an audio stack that looks for devices once per process.
 set -euo pipefail
 
-program=$1
+phase_per_process=false
+if [[ $1 == --phase-per-process ]]; then
+  phase_per_process=true
+  shift
+fi
+program=("$@")
 work=$(mktemp -d "${TMPDIR:-/tmp}/g722kit-e2e.XXXXXX")
 daemon=""
 recorder=""
@@ -43,7 +53,12 @@ espeak-ng -w "$work/speech22k.wav" \
 sox "$work/speech22k.wav" -r 8000 -c 1 -b 16 -e signed-integer -t raw "$work/speech.raw"
 sox -r 8000 -c 1 -b 16 -e signed-integer -t raw "$work/speech.raw" "$work/speech.wav"
 
-"$program" "$work" "$work/speech.raw" &
+if $phase_per_process; then
+  "${program[@]}" "$work" "$work/speech.raw" no-server
+  "${program[@]}" "$work" "$work/speech.raw" server &
+else
+  "${program[@]}" "$work" "$work/speech.raw" &
+fi
 recorder=$!
 
 wait_for "$work/server.wanted"
