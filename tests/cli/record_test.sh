@@ -10,18 +10,9 @@ set -euo pipefail
 
 tool=$1
 speech=$2
-work=$(mktemp -d "${TMPDIR:-/tmp}/g722kit-record.XXXXXX")
-daemon=""
-recorder=""
-
-stop_all() {
-  for pid in $recorder $daemon; do
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-  done
-  rm -rf "$work"
-}
-trap stop_all EXIT
+# shellcheck source=../e2e/sound_server.sh
+source "$(dirname "$0")/../e2e/sound_server.sh"
+sound_server_workspace g722kit-record
 
 fail() {
   echo "FAILED: $*" >&2
@@ -48,8 +39,6 @@ expect_speech() {
   awk -v rms="$rms" 'BEGIN {exit !(rms > 0.01)}' || fail "$1 is silent (RMS $rms)"
 }
 
-# shellcheck source=../e2e/sound_server.sh
-source "$(dirname "$0")/../e2e/sound_server.sh"
 sound_server_env "$work"
 mkdir "$work/out"
 cd "$work/out"

@@ -18,18 +18,9 @@ if [[ $1 == --phase-per-process ]]; then
   shift
 fi
 program=("$@")
-work=$(mktemp -d "${TMPDIR:-/tmp}/g722kit-e2e.XXXXXX")
-daemon=""
-recorder=""
-
-stop_all() {
-  for pid in $recorder $daemon; do
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-  done
-  rm -rf "$work"
-}
-trap stop_all EXIT
+# shellcheck source=sound_server.sh
+source "$(dirname "$0")/sound_server.sh"
+sound_server_workspace g722kit-e2e
 
 # Waits up to 30 s for a file to appear.
 wait_for() {
@@ -41,8 +32,6 @@ wait_for() {
   return 1
 }
 
-# shellcheck source=sound_server.sh
-source "$(dirname "$0")/sound_server.sh"
 sound_server_env "$work"
 
 sink=g722kit_e2e

@@ -2,6 +2,24 @@
 # files all live in one work folder, with a null sink whose monitor is the default source.
 # ALSA's "default" capture device reaches it through ALSA's pulse plugin.
 
+# sound_server_workspace NAME: makes the run's work folder, $work, and ends the processes
+# whose PIDs the test puts in $recorder and $daemon, and removes the folder, when the script
+# exits.
+sound_server_workspace() {
+  work=$(mktemp -d "${TMPDIR:-/tmp}/$1.XXXXXX")
+  daemon=""
+  recorder=""
+  trap sound_server_cleanup EXIT
+}
+
+sound_server_cleanup() {
+  for pid in $recorder $daemon; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  rm -rf "$work"
+}
+
 # sound_server_env WORK: every client of the daemon finds it through these variables, and
 # nothing is written outside WORK. A sound card of this machine must not stand in for a
 # missing server.
