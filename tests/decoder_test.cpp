@@ -115,15 +115,15 @@ TEST(Decoder, UnusedHighBitsOfUnpackedCodesAreIgnored) {
   EXPECT_EQ(DecodeAll(56000, 0, {0xFF, 0x7F}), DecodeAll(56000, 0, {0x7F, 0xFF}));
 }
 
-// The receive filter's output wraps to 16 bits instead of saturating.
-TEST(Decoder, TwoBandOutputWraps) {
+// The receive filter's output saturates: sums beyond the 16-bit range never wrap.
+TEST(Decoder, TwoBandOutputSaturates) {
   std::vector<uint8_t> codes;
   for (int i = 0; i < 8; i++)
     codes.insert(codes.end(), {0x04, 0x04, 0xA0, 0xA0});
   const std::vector<int16_t> pcm = DecodeAll(64000, 0, codes);
   ASSERT_GE(pcm.size(), 30u);
-  EXPECT_EQ(pcm[28], 29671);  // -35865 wrapped
-  EXPECT_EQ(pcm[29], 29637);  // -35899 wrapped
+  EXPECT_EQ(pcm[28], -32768);  // shifted sum -35865
+  EXPECT_EQ(pcm[29], -32768);  // shifted sum -35899
 }
 
 class DecoderSplit : public ::testing::TestWithParam<CodecConfig> {};

@@ -105,7 +105,7 @@ G722KIT_API G722State* G722DecoderInit(G722State* state, int32_t rate, int32_t o
  * has been taken stays in the record and is decoded first by the next call that brings at
  * least one byte. pcm_out must have room for the samples of that many codes.
  *
- * Every byte value is accepted. Two-band output is wrapped to 16 bits, not clamped.
+ * Every byte value is accepted. Two-band output is saturated to the 16-bit range.
  */
 G722KIT_API int32_t G722DecodeCodes(G722State* state, int16_t* pcm_out, const uint8_t* codes_in,
                                     int32_t byte_count);

@@ -90,9 +90,10 @@ extern "C" int32_t G722DecodeCodes(G722State* state, int16_t* pcm_out, const uin
     } else {
       const int32_t high = DecodeUpperBand(state, parts.high_code);
       const QmfSums sums = QmfPush(state->qmf_history, low + high, low - high);
-      // Stored as the low 16 bits: the receive filter's output wraps, it is not clamped.
-      pcm_out[count++] = static_cast<int16_t>(sums.odd >> 11);
-      pcm_out[count++] = static_cast<int16_t>(sums.even >> 11);
+      // The receive filter can overshoot the 16-bit range on loud input; saturate rather than
+      // let a sample wrap into a full-scale click of the opposite sign.
+      pcm_out[count++] = static_cast<int16_t>(Saturate16(sums.odd >> 11));
+      pcm_out[count++] = static_cast<int16_t>(Saturate16(sums.even >> 11));
     }
   } while (position < byte_count);
   return count;
