@@ -33,7 +33,7 @@ if(NOT BUILD_SHARED_LIBS)
 endif()
 # What a static link needs besides the library: the C++ runtime, and ALSA for the recorder.
 set(G722KIT_PC_LIBS_PRIVATE "-lstdc++ -lm -lpthread")
-if(NOT WIN32)  # the POSIX wave input captures through ALSA
+if(G722KIT_AUDIO_CAPTURE STREQUAL "alsa")
   string(APPEND G722KIT_PC_LIBS_PRIVATE " -lasound")
 endif()
 configure_file(cmake/g722kit.pc.in ${PROJECT_BINARY_DIR}/g722kit.pc @ONLY)
