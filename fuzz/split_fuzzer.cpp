@@ -1,11 +1,14 @@
-// Any split of a stream into calls gives what one call gives, for the encoder and the decoder.
+// Any split of a stream into calls gives what one call gives, for the encoder and the decoder,
+// and every call leaves its record within the invariants.
 #include <algorithm>
 #include <vector>
 
 #include "fuzz_input.h"
+#include "record_invariants.h"
 
 namespace {
 
+using g722kit::fuzz::CheckRecord;
 using g722kit::fuzz::FuzzConfig;
 
 // Piece sizes from 1 to 16, chosen by a small generator seeded from the input.
@@ -23,12 +26,14 @@ void CheckEncoder(const FuzzConfig& config, const std::vector<int16_t>& pcm) {
   G722EncoderInit(&split, config.rate, config.options);
   std::vector<uint8_t> whole(pcm.size() + 1), pieces(pcm.size() + 1);
   whole.resize(G722EncodeSamples(&one, whole.data(), pcm.data(), static_cast<int32_t>(pcm.size())));
+  CheckRecord(one);
   size_t written = 0;
   Pieces cut{config.split_seed};
   for (size_t i = 0; i < pcm.size();) {
     const size_t n = std::min(cut.Next(), pcm.size() - i);
     written +=
         G722EncodeSamples(&split, pieces.data() + written, pcm.data() + i, static_cast<int32_t>(n));
+    CheckRecord(split);
     i += n;
   }
   pieces.resize(written);
@@ -42,11 +47,13 @@ void CheckDecoder(const FuzzConfig& config, const uint8_t* codes, size_t size) {
   std::vector<int16_t> whole(g722kit::fuzz::MostDecodedSamples(one, size));
   std::vector<int16_t> pieces(whole.size());
   whole.resize(G722DecodeCodes(&one, whole.data(), codes, static_cast<int32_t>(size)));
+  CheckRecord(one);
   size_t written = 0;
   Pieces cut{config.split_seed * 7u + 1};
   for (size_t i = 0; i < size;) {
     const size_t n = std::min(cut.Next(), size - i);
     written += G722DecodeCodes(&split, pieces.data() + written, codes + i, static_cast<int32_t>(n));
+    CheckRecord(split);
     i += n;
   }
   pieces.resize(written);
