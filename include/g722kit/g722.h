@@ -79,14 +79,25 @@ G722KIT_API G722State* G722EncoderInit(G722State* state, int32_t rate, int32_t o
  * In 8 kHz mode each sample gives one code. In two-band mode each pair of samples gives one
  * code; an odd sample at the end of a call is kept in the record and paired with the first
  * sample of the next call, so any split of a stream into calls gives the bytes of one call.
- * A sample held at the end of the stream is never coded.
  *
  * codes_out needs one byte per code unpacked; packed, (pack_bits + codes * bits_per_code) / 8
  * bytes, rounded down, with pack_bits as it stands before the call. Packed bits that do not
- * fill a byte stay in the record until later codes complete it; there is no flush.
+ * fill a byte stay in the record until later codes complete it, or G722EncoderFlush.
  */
 G722KIT_API int32_t G722EncodeSamples(G722State* state, uint8_t* codes_out, const int16_t* pcm_in,
                                       int32_t sample_count);
+
+/*
+ * Ends a stream: writes what the record still holds and returns the number of bytes written
+ * to codes_out, at most 2 (0 when state is NULL or nothing is held). codes_out needs room for
+ * 2 bytes.
+ *
+ * In two-band mode a sample held for its pair is coded first, paired with a zero sample (one
+ * more code). Then, packed, the bits that do not fill a byte are written as one byte, its
+ * unused high bits zero. The record is then at a byte boundary and may go on coding a stream
+ * that the decoder reads from a byte boundary too (after its own G722DecoderFlush).
+ */
+G722KIT_API int32_t G722EncoderFlush(G722State* state, uint8_t* codes_out);
 
 /* Frees a record that G722EncoderInit allocated; a caller's own record or NULL is left alone.
  * Returns 0. */
@@ -109,6 +120,19 @@ G722KIT_API G722State* G722DecoderInit(G722State* state, int32_t rate, int32_t o
  */
 G722KIT_API int32_t G722DecodeCodes(G722State* state, int16_t* pcm_out, const uint8_t* codes_in,
                                     int32_t byte_count);
+
+/*
+ * Ends a packed stream: decodes the whole code the record still holds, if any, and drops the
+ * bits left over, which are shorter than a code (the zero padding of the last byte). Returns
+ * the number of samples written to pcm_out: 0, 1 (8 kHz mode) or 2 (two-band); 0 when state
+ * is NULL or the record is not packed. pcm_out needs room for 2 samples. The record may then
+ * go on decoding from the next byte.
+ *
+ * A padding of 6 or 7 zero bits is as long as a code and cannot be told from one, so it is
+ * decoded as one more code: a stream of 6-bit codes whose last byte held 2 bits of a code, or
+ * of 7-bit codes whose last byte held 1, decodes to one code more than was encoded.
+ */
+G722KIT_API int32_t G722DecoderFlush(G722State* state, int16_t* pcm_out);
 
 /* Frees a record that G722DecoderInit allocated; a caller's own record or NULL is left alone.
  * Returns 0. */
