@@ -1,5 +1,5 @@
 // Any split of a stream into calls gives what one call gives, for the encoder and the decoder,
-// and every call leaves its record within the invariants.
+// ends flushed, and every call leaves its record within the invariants.
 #include <algorithm>
 #include <vector>
 
@@ -24,8 +24,11 @@ void CheckEncoder(const FuzzConfig& config, const std::vector<int16_t>& pcm) {
   G722State one, split;
   G722EncoderInit(&one, config.rate, config.options);
   G722EncoderInit(&split, config.rate, config.options);
-  std::vector<uint8_t> whole(pcm.size() + 1), pieces(pcm.size() + 1);
-  whole.resize(G722EncodeSamples(&one, whole.data(), pcm.data(), static_cast<int32_t>(pcm.size())));
+  std::vector<uint8_t> whole(pcm.size() + 2), pieces(pcm.size() + 2);
+  const size_t whole_size =
+      G722EncodeSamples(&one, whole.data(), pcm.data(), static_cast<int32_t>(pcm.size()));
+  CheckRecord(one);
+  whole.resize(whole_size + G722EncoderFlush(&one, whole.data() + whole_size));
   CheckRecord(one);
   size_t written = 0;
   Pieces cut{config.split_seed};
@@ -36,7 +39,8 @@ void CheckEncoder(const FuzzConfig& config, const std::vector<int16_t>& pcm) {
     CheckRecord(split);
     i += n;
   }
-  pieces.resize(written);
+  pieces.resize(written + G722EncoderFlush(&split, pieces.data() + written));
+  CheckRecord(split);
   if (pieces != whole) __builtin_trap();
 }
 
@@ -46,7 +50,9 @@ void CheckDecoder(const FuzzConfig& config, const uint8_t* codes, size_t size) {
   G722DecoderInit(&split, config.rate, config.options);
   std::vector<int16_t> whole(g722kit::fuzz::MostDecodedSamples(one, size));
   std::vector<int16_t> pieces(whole.size());
-  whole.resize(G722DecodeCodes(&one, whole.data(), codes, static_cast<int32_t>(size)));
+  const size_t whole_size = G722DecodeCodes(&one, whole.data(), codes, static_cast<int32_t>(size));
+  CheckRecord(one);
+  whole.resize(whole_size + G722DecoderFlush(&one, whole.data() + whole_size));
   CheckRecord(one);
   size_t written = 0;
   Pieces cut{config.split_seed * 7u + 1};
@@ -56,7 +62,8 @@ void CheckDecoder(const FuzzConfig& config, const uint8_t* codes, size_t size) {
     CheckRecord(split);
     i += n;
   }
-  pieces.resize(written);
+  pieces.resize(written + G722DecoderFlush(&split, pieces.data() + written));
+  CheckRecord(split);
   if (pieces != whole) __builtin_trap();
 }
 
