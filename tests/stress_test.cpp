@@ -50,8 +50,15 @@ TEST(Stress, AllOperationsSideBySide) {
             std::equal(samples.begin(), samples.end(), wav.begin() + 44));
     });
     jobs.push_back([&, i](int round) {
+      // Records the library allocates, whose addresses it keeps in a list of all threads.
       const size_t c = static_cast<size_t>(i * 5 + round) % configs.size();
-      check(EncodeAll(configs[c].rate, configs[c].options, pcm) == config_codes[c]);
+      G722State* state = G722EncoderInit(nullptr, configs[c].rate, configs[c].options);
+      check(state != nullptr);
+      std::vector<uint8_t> own(pcm.size());
+      own.resize(static_cast<size_t>(
+          G722EncodeSamples(state, own.data(), pcm.data(), static_cast<int32_t>(pcm.size()))));
+      check(own == config_codes[c]);
+      G722EncoderRelease(state);
     });
   }
   jobs.push_back([&](int round) {
