@@ -18,6 +18,15 @@ install(FILES
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/g722kit)
 
 install(EXPORT g722kitTargets NAMESPACE g722kit:: DESTINATION ${G722KIT_CMAKE_DIR})
+# A static library's users find what it links, as it found them.
+set(G722KIT_FIND_DEPENDENCIES "")
+if(NOT BUILD_SHARED_LIBS)
+  foreach(dependency IN LISTS G722KIT_SYSTEM_LIBRARIES)
+    if(dependency MATCHES "^(.+)::")
+      string(APPEND G722KIT_FIND_DEPENDENCIES "find_dependency(${CMAKE_MATCH_1})\n")
+    endif()
+  endforeach()
+endif()
 configure_package_config_file(cmake/g722kitConfig.cmake.in
   ${PROJECT_BINARY_DIR}/g722kitConfig.cmake INSTALL_DESTINATION ${G722KIT_CMAKE_DIR})
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/g722kitConfigVersion.cmake
@@ -31,10 +40,19 @@ set(G722KIT_PC_CFLAGS "")
 if(NOT BUILD_SHARED_LIBS)
   set(G722KIT_PC_CFLAGS " -DG722KIT_STATIC")
 endif()
-# What a static link needs besides the library: the C++ runtime, and ALSA for the recorder.
-set(G722KIT_PC_LIBS_PRIVATE "-lstdc++ -lm -lpthread")
+# What a static link needs besides the library: the C++ runtime, threads and audio capture.
+set(G722KIT_PC_LIBS_PRIVATE "")
+foreach(library IN LISTS G722KIT_CXX_RUNTIME)
+  string(APPEND G722KIT_PC_LIBS_PRIVATE " -l${library}")
+endforeach()
+if(NOT WIN32)
+  string(APPEND G722KIT_PC_LIBS_PRIVATE " -lpthread")
+endif()
 if(G722KIT_AUDIO_CAPTURE STREQUAL "alsa")
   string(APPEND G722KIT_PC_LIBS_PRIVATE " -lasound")
+elseif(G722KIT_AUDIO_CAPTURE STREQUAL "winmm")
+  string(APPEND G722KIT_PC_LIBS_PRIVATE " -lwinmm")
 endif()
+string(STRIP "${G722KIT_PC_LIBS_PRIVATE}" G722KIT_PC_LIBS_PRIVATE)
 configure_file(cmake/g722kit.pc.in ${PROJECT_BINARY_DIR}/g722kit.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/g722kit.pc DESTINATION ${G722KIT_PC_DIR})
