@@ -26,7 +26,8 @@ extern "C" {
 #include <uchar.h>
 #endif
 
-/* Result codes. The values are fixed and will not be renumbered. */
+/* Result codes: the one list of them, with their meanings. The values are fixed and will not be
+ * renumbered. Each function below says which of them it returns and what they leave behind. */
 #define G722KIT_OK 999             /* the operation completed */
 #define G722KIT_ERR_DEVICE_OPEN 1  /* the audio input device could not be opened */
 #define G722KIT_ERR_DEVICE_QUEUE 2 /* the capture buffer could not be queued on the device */
@@ -47,8 +48,9 @@ extern "C" {
  * a file of G.722 codes, one byte per sample. An odd last byte of the input is ignored.
  *
  * Returns G722KIT_OK, or:
- *   G722KIT_ERR_NULL_PATH, G722KIT_ERR_PATH  a path is NULL or cannot be converted; no file is
- * touched G722KIT_ERR_OPEN_INPUT    the input cannot be opened; the output is not touched
+ *   G722KIT_ERR_NULL_PATH     a path is NULL; no file is touched
+ *   G722KIT_ERR_PATH          a path cannot be converted; no file is touched
+ *   G722KIT_ERR_OPEN_INPUT    the input cannot be opened; the output is not touched
  *   G722KIT_ERR_SAME_FILE     both paths name one file; it is not touched
  *   G722KIT_ERR_OPEN_OUTPUT   the output cannot be created
  *   G722KIT_ERR_READ          a read failed; the output keeps the codes written so far
@@ -84,7 +86,8 @@ G722KIT_API int32_t G722Decode(const char16_t* inPath, const char16_t* outPath);
  *
  * Returns:
  *   G722KIT_OK                recording
- *   G722KIT_ERR_DEVICE_OPEN   the input device could not be opened (no device, no sound server)
+ *   G722KIT_ERR_DEVICE_OPEN   the input device could not be opened (no device, no sound server;
+ *                             always, in a library built without audio capture)
  *   G722KIT_ERR_DEVICE_QUEUE  the capture buffer could not be queued on the device
  *   G722KIT_ERR_DEVICE_START  input could not be started
  *                             After any of these four the file is open: end the recording with
@@ -113,7 +116,8 @@ G722KIT_API int32_t G711ADPCMSoundRecorderStart(const char16_t* path);
  */
 G722KIT_API int32_t G711ADPCMSoundRecorderStop(void);
 
-/* A short English description of a result code; never NULL. */
+/* A short English description of one of the result codes above; "unknown result code" for any
+ * other value, never NULL. */
 G722KIT_API const char* G722KitResultText(int32_t result);
 
 /* The library's version as "major.minor.patch.build", as built. */

@@ -1,4 +1,5 @@
-// Descriptions of the result codes of the host API.
+// Descriptions of the result codes of the host API, whose meanings are documented once, at the
+// codes in g722kit.h.
 #include "g722kit/g722kit.h"
 
 extern "C" const char* G722KitResultText(int32_t result) {
