@@ -1,4 +1,4 @@
-// Block 4 of G.722: the adaptive predictor of one sub-band, shared by encoder and decoder.
+// The adaptive predictor of one sub-band, shared by encoder and decoder (G.722 block 4).
 #include <algorithm>
 
 #include "codec.h"
@@ -11,7 +11,7 @@ constexpr int32_t Sign(int32_t x) {
   return x >> 15;
 }
 
-// UPPOL2: the new second pole coefficient.
+// Second pole coefficient update (UPPOL2).
 void UpdateSecondPole(G722Band& b) {
   for (int i = 0; i < 3; i++)
     b.sg[i] = Sign(b.p[i]);
@@ -22,7 +22,7 @@ void UpdateSecondPole(G722Band& b) {
   b.ap[2] = std::clamp(t3, -12288, 12288);
 }
 
-// UPPOL1: the new first pole coefficient, limited by the new second one.
+// First pole coefficient update, limited by the new second one (UPPOL1).
 void UpdateFirstPole(G722Band& b) {
   b.sg[0] = Sign(b.p[0]);
   b.sg[1] = Sign(b.p[1]);
@@ -35,7 +35,7 @@ void UpdateFirstPole(G722Band& b) {
   }
 }
 
-// UPZERO: the new zero coefficients; they only leak while d is 0.
+// Zero coefficient update; the coefficients only leak while d is 0 (UPZERO).
 void UpdateZeros(G722Band& b, int32_t d) {
   const int32_t gain = (d == 0) ? 0 : 128;
   b.sg[0] = d >> 15;
@@ -45,7 +45,7 @@ void UpdateZeros(G722Band& b, int32_t d) {
   }
 }
 
-// DELAYA: moves the delay lines on by one code and takes the new coefficients.
+// Moves the delay lines on by one code and takes the new coefficients (DELAYA).
 void ShiftDelayLines(G722Band& b) {
   for (int i = 6; i > 0; i--) {
     b.d[i] = b.d[i - 1];
@@ -58,7 +58,8 @@ void ShiftDelayLines(G722Band& b) {
   }
 }
 
-// FILTEP, FILTEZ and PREDIC: the prediction for the next code.
+// Pole and zero section predictions, and their sum: the prediction for the next code
+// (FILTEP, FILTEZ, PREDIC).
 void Predict(G722Band& b) {
   b.sp = Saturate16(((b.a[1] * Saturate16(b.r[1] << 1)) >> 15) +
                     ((b.a[2] * Saturate16(b.r[2] << 1)) >> 15));

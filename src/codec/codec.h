@@ -14,14 +14,15 @@ constexpr int32_t Saturate16(int32_t x) {
   return x;
 }
 
-// Block 4 of one sub-band: reconstruction, pole and zero adaptation, delay lines and the
-// prediction for the next code. d is the quantized difference of the current code.
+// Adapts the predictor of one sub-band: reconstruction, pole and zero adaptation, delay lines
+// and the prediction for the next code (G.722 block 4). d is the quantized difference of the
+// current code.
 void G722AdaptBand(G722State* state, int band_index, int32_t d);
 
-// LOGSCL and SCALEL: adapts the lower band's scale factor to the 4-bit index of its code.
+// Adapts the lower band's scale factor to the 4-bit index of its code (LOGSCL, SCALEL).
 void AdaptLowerScale(G722Band& band, int32_t adapt_index);
 
-// LOGSCH and SCALEH: adapts the upper band's scale factor to its 2-bit code.
+// Adapts the upper band's scale factor to its 2-bit code (LOGSCH, SCALEH).
 void AdaptUpperScale(G722Band& band, int32_t high_code);
 
 // Shifts two new values into the band-split filter history (first, then second) and returns

@@ -52,12 +52,13 @@ int32_t FetchCode(G722State* state, const uint8_t* codes_in, int32_t& position) 
   return TakeHeldCode(state);
 }
 
-// LIMIT: the reconstructed signal's range.
+// Limits a reconstructed signal to its range (LIMIT).
 constexpr int32_t Limit(int32_t x) {
   return std::clamp(x, -16384, 16383);
 }
 
-// INVQBL, RECONS, LIMIT, INVQAL, LOGSCL, SCALEL and block 4; returns the lower-band signal.
+// Decodes one lower-band code: inverse quantizing, reconstruction, scale factor and predictor
+// adaptation (INVQBL, RECONS, LIMIT, INVQAL, LOGSCL, SCALEL, block 4). Returns the signal.
 int32_t DecodeLowerBand(G722State* state, const CodeParts& parts) {
   G722Band& band = state->band[0];
   const int32_t recon = Limit(band.s + ((parts.quant * band.det) >> 15));
@@ -67,7 +68,8 @@ int32_t DecodeLowerBand(G722State* state, const CodeParts& parts) {
   return recon;
 }
 
-// INVQAH, RECONS, LIMIT, LOGSCH, SCALEH and block 4; returns the upper-band signal.
+// Decodes one upper-band code: inverse quantizing, reconstruction, scale factor and predictor
+// adaptation (INVQAH, RECONS, LIMIT, LOGSCH, SCALEH, block 4). Returns the signal.
 int32_t DecodeUpperBand(G722State* state, int32_t high_code) {
   G722Band& band = state->band[1];
   const int32_t diff = (kUpperQuant2[high_code] * band.det) >> 15;

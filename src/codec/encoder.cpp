@@ -11,7 +11,8 @@ constexpr int32_t QuantizerMagnitude(int32_t e) {
   return (e >= 0) ? e : -(e + 1);
 }
 
-// SUBTRA, QUANTL, INVQAL, LOGSCL, SCALEL and block 4; returns the 6-bit lower-band code.
+// Codes one lower-band sample: quantizes its prediction error, then adapts the scale factor
+// and the predictor (SUBTRA, QUANTL, INVQAL, LOGSCL, SCALEL, block 4). Returns the 6-bit code.
 int32_t EncodeLowerBand(G722State* state, int32_t xl) {
   G722Band& band = state->band[0];
   const int32_t el = Saturate16(xl - band.s);
@@ -26,7 +27,8 @@ int32_t EncodeLowerBand(G722State* state, int32_t xl) {
   return il;
 }
 
-// SUBTRA, QUANTH, INVQAH, LOGSCH, SCALEH and block 4; returns the 2-bit upper-band code.
+// Codes one upper-band sample: quantizes its prediction error, then adapts the scale factor
+// and the predictor (SUBTRA, QUANTH, INVQAH, LOGSCH, SCALEH, block 4). Returns the 2-bit code.
 int32_t EncodeUpperBand(G722State* state, int32_t xh) {
   G722Band& band = state->band[1];
   const int32_t eh = Saturate16(xh - band.s);

@@ -1,4 +1,4 @@
-// LOGSCL/SCALEL and LOGSCH/SCALEH: quantizer scale factor adaptation of both sub-bands.
+// Quantizer scale factor adaptation of both sub-bands (LOGSCL and SCALEL, LOGSCH and SCALEH).
 #include <algorithm>
 
 #include "codec.h"
