@@ -146,6 +146,18 @@ TEST(EncodeFile, FailuresAreReportedAndHarmless) {
   }
 }
 
+// Writing into a pipe whose reader went away fails the operation; it must not end the host
+// (with SIGPIPE on POSIX).
+TEST(FileOperations, PipeWhoseReaderLeftFailsTheWrite) {
+  TempDir dir;
+  WriteBytes(dir / "in", std::vector<uint8_t>(600000, 0xFA));
+  for (auto operation : {G722Encode, G722Decode}) {
+    const TempDir pipe_dir;
+    const AbandonedPipe pipe(pipe_dir.path());
+    EXPECT_EQ(operation(U16(dir / "in").c_str(), pipe.path().c_str()), G722KIT_ERR_WRITE);
+  }
+}
+
 TEST(EncodeFile, ConcurrentCallsDoNotMixTheirOutputs) {
   TempDir dir;
   const std::vector<uint8_t> first = PcmBytes(SpeechLikeSignal(300000, 8000, 8));

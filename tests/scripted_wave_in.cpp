@@ -58,6 +58,12 @@ void ScriptedWaveIn::Deliver(const std::vector<uint8_t>& audio) {
   HandBack(audio);
 }
 
+void ScriptedWaveIn::ReportFailure() {
+  ASSERT_TRUE(open_) << "a failure of a device that is not open";
+  running_ = false;
+  callback_(Handle(), platform::kWimFailed, instance_, platform::kWaveInErrFailed, 0);
+}
+
 int32_t ScriptedWaveIn::Open(platform::WaveInHandle* device, const platform::WaveFormat* format,
                              platform::WaveInCallback callback, uintptr_t instance) {
   ScriptedWaveIn& self = *installed;
@@ -87,6 +93,7 @@ int32_t ScriptedWaveIn::Prepare(platform::WaveInHandle device, platform::WaveBuf
   EXPECT_EQ(buffer->user, 0u);
   EXPECT_EQ(buffer->flags, 0u);
   EXPECT_EQ(buffer->loops, 0u);
+  if (self.prepare_result != kWaveInOk) return self.prepare_result;
   buffer->flags = platform::kWaveBufferPrepared;
   self.prepared_ = buffer;
   return kWaveInOk;

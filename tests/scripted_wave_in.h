@@ -20,12 +20,16 @@ class ScriptedWaveIn {
 
   // Results of the next calls of these operations.
   int32_t open_result = platform::kWaveInOk;
+  int32_t prepare_result = platform::kWaveInOk;
   int32_t add_result = platform::kWaveInOk;
   int32_t start_result = platform::kWaveInOk;
 
   // Records audio into the queued buffer, which must exist, from its first byte (as many
   // bytes as given, at most the buffer's length) and hands it back through the callback.
   void Deliver(const std::vector<uint8_t>& audio);
+
+  // Reports that the device failed beyond recovery (kWimFailed), as a device that was removed.
+  void ReportFailure();
 
   // Makes the next stop hand the queued buffer back holding this audio, as a device that
   // returns its partly filled buffer does.
@@ -36,6 +40,7 @@ class ScriptedWaveIn {
 
   bool IsOpen() const { return open_; }
   bool IsQueued() const { return queued_ != nullptr; }
+  bool IsRunning() const { return running_; }
 
  private:
   // The device a call is for, which must be the open one; logs the call.

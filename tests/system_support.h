@@ -56,4 +56,19 @@ class DrainedPipe {
   std::thread reader_;
 };
 
+// A pipe whose reader goes away as soon as a writer has opened it, without reading anything: a
+// FIFO in folder, or on Windows a named pipe named after folder.
+class AbandonedPipe {
+ public:
+  explicit AbandonedPipe(const std::filesystem::path& folder);
+  ~AbandonedPipe() { reader_.join(); }
+  AbandonedPipe(const AbandonedPipe&) = delete;
+  AbandonedPipe& operator=(const AbandonedPipe&) = delete;
+  const std::u16string& path() const { return path_; }
+
+ private:
+  std::u16string path_;
+  std::thread reader_;
+};
+
 }  // namespace g722kit::test

@@ -1,5 +1,7 @@
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <fstream>
@@ -54,6 +56,13 @@ DrainedPipe::DrainedPipe(const std::filesystem::path& folder) {
     while (in.read(sink, sizeof sink) || in.gcount() > 0) {
     }
   });
+}
+
+AbandonedPipe::AbandonedPipe(const std::filesystem::path& folder) {
+  const std::filesystem::path path = folder / "abandoned";
+  path_ = path.u16string();
+  mkfifo(path.c_str(), 0600);
+  reader_ = std::thread([path] { close(open(path.c_str(), O_RDONLY)); });
 }
 
 }  // namespace g722kit::test

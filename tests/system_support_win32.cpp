@@ -41,4 +41,17 @@ DrainedPipe::DrainedPipe(const std::filesystem::path& folder) {
   });
 }
 
+AbandonedPipe::AbandonedPipe(const std::filesystem::path& folder) {
+  path_ = u"\\\\.\\pipe\\abandoned-" + folder.filename().u16string();
+  const HANDLE pipe =
+      CreateNamedPipeW(reinterpret_cast<const wchar_t*>(path_.c_str()), PIPE_ACCESS_INBOUND,
+                       PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr);
+  reader_ = std::thread([pipe] {
+    if (pipe == INVALID_HANDLE_VALUE) return;
+    ConnectNamedPipe(pipe, nullptr);
+    DisconnectNamedPipe(pipe);
+    CloseHandle(pipe);
+  });
+}
+
 }  // namespace g722kit::test

@@ -30,7 +30,8 @@ extern "C" {
 #define G722KIT_OK 999             /* the operation completed */
 #define G722KIT_ERR_DEVICE_OPEN 1  /* the audio input device could not be opened */
 #define G722KIT_ERR_DEVICE_QUEUE 2 /* the capture buffer could not be queued on the device */
-#define G722KIT_ERR_DEVICE_START 3 /* audio input could not be started */
+#define G722KIT_ERR_DEVICE_START 3 /* audio input could not be started, or failed while recording \
+                                    */
 #define G722KIT_ERR_WRITE 4        /* the output file took fewer bytes than were written */
 #define G722KIT_ERR_READ 5         /* reading the input file failed */
 #define G722KIT_ERR_NULL_PATH 6    /* a path argument was NULL */
@@ -41,6 +42,7 @@ extern "C" {
 #define G722KIT_ERR_HEADER 11      /* the output could not be repositioned to finish its header */
 #define G722KIT_ERR_TOO_LARGE 12   /* the output would exceed the 4 GiB a WAV file can describe */
 #define G722KIT_ERR_BUSY 13        /* a recording is already running */
+#define G722KIT_ERR_INTERNAL 14    /* the library failed inside (no memory, a system lock failed) */
 
 /*
  * Encodes a raw PCM file (signed 16-bit little-endian mono, 8000 samples/s, no header) into
@@ -71,32 +73,32 @@ G722KIT_API int32_t G722Encode(const char16_t* inPath, const char16_t* outPath);
 G722KIT_API int32_t G722Decode(const char16_t* inPath, const char16_t* outPath);
 
 /*
- * Starts recording the system's default audio input (on Linux, ALSA's "default" PCM) into a
- * new WAV file at path: 16-bit mono PCM at 8000 samples/s. A thread of the audio service then
- * appends one second of audio at a time until G711ADPCMSoundRecorderStop; the host does
- * nothing in between. An existing file at path is replaced.
+ * Starts recording the audio input into a WAV file at path: 16-bit mono PCM at 8000
+ * samples/s. A thread of the audio service then appends one second of audio at a time until
+ * G711ADPCMSoundRecorderStop; the host does nothing in between. The device is the system's
+ * default input (on Linux, ALSA's "default" PCM) unless G711ADPCMSoundRecorderSetDevice named
+ * another. path must name a regular file or nothing: an existing file is replaced once the
+ * device records, a missing one is created.
  *
  * The file is a valid WAV at every moment: it starts with a header for no audio, and the header
  * is rewritten after each second, so a host that dies while recording leaves a playable file of
  * every completed second. Should a write fail (a full disk), or the file reach the 4 GiB a WAV
- * header can describe, no more audio is written and the header keeps describing exactly the
- * seconds written; the recording still runs until Stop.
+ * header can describe, no more audio is written, the header keeps describing exactly the seconds
+ * written, and G711ADPCMSoundRecorderStatus reports it; the recording still runs until Stop.
  *
- * Returns:
- *   G722KIT_OK                recording
+ * Returns G722KIT_OK, recording, or one of these, after which nothing records, the file at path
+ * is as it was before the call (an existing file untouched, no new file left behind), and the
+ * next Start may succeed; a Stop in between returns 0 and touches nothing:
  *   G722KIT_ERR_DEVICE_OPEN   the input device could not be opened (no device, no sound server)
- *   G722KIT_ERR_DEVICE_QUEUE  the capture buffer could not be queued on the device
+ *   G722KIT_ERR_DEVICE_QUEUE  the capture buffer could not be prepared or queued on the device
  *   G722KIT_ERR_DEVICE_START  input could not be started
- *                             After any of these four the file is open: end the recording with
- *                             G711ADPCMSoundRecorderStop, which closes device and file and, after
- *                             a failure, leaves a valid WAV of no audio.
- *   G722KIT_ERR_BUSY          a recording is already running (or awaits its Stop after a failed
- *                             start); it goes on untouched, and path is not touched
  *   G722KIT_ERR_NULL_PATH, G722KIT_ERR_PATH  path is NULL, not valid UTF-16 or too long
- *   G722KIT_ERR_OPEN_OUTPUT   the file cannot be created
- *   G722KIT_ERR_WRITE         the file was created but its header could not be written
- *                             After any of these four nothing is recording, the device was not
- *                             opened, and G711ADPCMSoundRecorderStop returns 0 touching nothing.
+ *   G722KIT_ERR_OPEN_OUTPUT   the file cannot be opened or created, or path names something
+ *                             other than a regular file (a folder, a pipe, a device)
+ *   G722KIT_ERR_WRITE         the file's header could not be written
+ *   G722KIT_ERR_INTERNAL      the library failed inside
+ * or G722KIT_ERR_BUSY: a recording is already running; it goes on untouched, and path is not
+ * touched.
  */
 G722KIT_API int32_t G711ADPCMSoundRecorderStart(const char16_t* path);
 
@@ -104,14 +106,31 @@ G722KIT_API int32_t G711ADPCMSoundRecorderStart(const char16_t* path);
  * Ends the recording begun by G711ADPCMSoundRecorderStart: stops and closes the input device,
  * writes the final header and closes the file. Audio of a second not yet complete is not kept
  * unless the device hands it back on stop; a second handed back partly filled is stored whole,
- * its tail holding what the capture buffer held before. The file is then 44 + 16000 * n bytes.
+ * its tail holding what the capture buffer held before. The file is then exactly 44 + 16000 * n
+ * bytes: whatever a failed write left beyond the last whole second is cut.
  *
- * Returns n, the number of whole seconds (16000-byte blocks) in the file. With no recording
- * running it touches no device or file and returns the count as it stands: 0 before the first
- * recording and after a Start that failed without opening the device, the last recording's
- * count after a Stop.
+ * Returns n, the number of whole seconds (16000-byte blocks) in the file; whether every second
+ * delivered reached it, G711ADPCMSoundRecorderStatus tells. With no recording running it
+ * touches no device or file and returns the count as it stands: 0 before the first recording
+ * and after a Start that failed, the last recording's count after a Stop.
  */
 G722KIT_API int32_t G711ADPCMSoundRecorderStop(void);
+
+/*
+ * How the recording since the last Start fares: G722KIT_OK while every second the device
+ * delivered has been written (and after a Stop that finished the file cleanly; also before the
+ * first recording and after a Start that failed), otherwise the result code of the first
+ * failure, kept until the next Start:
+ *   G722KIT_ERR_WRITE         a write to the file failed (a full disk), also the final header,
+ *                             the cut or the close at Stop
+ *   G722KIT_ERR_TOO_LARGE     the file reached the 4 GiB a WAV header can describe
+ *   G722KIT_ERR_DEVICE_QUEUE  the device refused the capture buffer back: no more audio came
+ *   G722KIT_ERR_DEVICE_START  the device failed while recording (it was removed, the sound
+ *                             server went away): no more audio came
+ *   G722KIT_ERR_INTERNAL      the library failed inside
+ * May be called at any time, from any thread.
+ */
+G722KIT_API int32_t G711ADPCMSoundRecorderStatus(void);
 
 /* A short English description of a result code; never NULL. */
 G722KIT_API const char* G722KitResultText(int32_t result);

@@ -1,5 +1,6 @@
 // File streams on Windows: every open goes through the UTF-16 name, offsets are 64-bit, and a
 // file's identity is its volume and file index.
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
@@ -68,6 +69,57 @@ bool IsUsableWidePath(const char16_t* path) {
 
 std::FILE* OpenForWritingWide(const char16_t* path) {
   return OpenWideForWriting(AsWide(path));
+}
+
+std::FILE* OpenRegularForUpdate(const char16_t* path, bool& created) {
+  created = false;
+  const wchar_t* wide = AsWide(path);
+  if (IsPipeName(wide)) return nullptr;
+  // Shared as _wfopen shares; a folder does not open without FILE_FLAG_BACKUP_SEMANTICS.
+  const auto open = [wide](DWORD disposition) {
+    return CreateFileW(wide, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  };
+  HANDLE handle = open(OPEN_EXISTING);
+  if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) {
+    handle = open(CREATE_NEW);
+    created = handle != INVALID_HANDLE_VALUE;
+  }
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  std::FILE* file = nullptr;
+  if (GetFileType(handle) == FILE_TYPE_DISK) {
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDWR | _O_BINARY);
+    if (fd >= 0) {
+      file = _fdopen(fd, "r+b");
+      if (file == nullptr) _close(fd);
+      handle = INVALID_HANDLE_VALUE;  // closed with fd
+    }
+  }
+  if (file == nullptr) {
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    if (created) DeleteFileW(wide);
+    created = false;
+    return nullptr;
+  }
+  std::setvbuf(file, nullptr, _IONBF, 0);
+  return file;
+}
+
+bool RemoveFile(const char16_t* path) {
+  return DeleteFileW(AsWide(path)) != 0;
+}
+
+// Windows has no SIGPIPE: a write into a pipe whose reader went away just fails.
+size_t Write(std::FILE* file, const void* buffer, size_t size) {
+  return std::fwrite(buffer, 1, size, file);
+}
+
+bool Truncate(std::FILE* file, int64_t length) {
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  LARGE_INTEGER end;
+  end.QuadPart = length;
+  return std::fflush(file) == 0 && handle != INVALID_HANDLE_VALUE &&
+         SetFilePointerEx(handle, end, nullptr, FILE_BEGIN) && SetEndOfFile(handle);
 }
 
 bool SeekTo(std::FILE* file, int64_t offset) {

@@ -30,6 +30,9 @@ inline constexpr int32_t kWaveInErrNotPrepared = 34;   // the buffer was not pre
 inline constexpr uint32_t kWimOpen = 0x3BE;   // sent by open, before it returns
 inline constexpr uint32_t kWimClose = 0x3BF;  // sent by close, before it returns
 inline constexpr uint32_t kWimData = 0x3C0;   // param1: the WaveBuffer* handed back
+// The device failed beyond recovery and hands back nothing more; it only waits to be closed.
+// param1: a kWaveInErr value. Win32 has no such message: this one is beyond its numbers.
+inline constexpr uint32_t kWimFailed = 0x10000;
 
 // The format asked of the device (Win32 WAVEFORMATEX, with no extra bytes).
 inline constexpr uint16_t kWaveFormatPcm = 1;

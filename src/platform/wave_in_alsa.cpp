@@ -6,8 +6,8 @@
 // thread at a time: by the caller while the capture thread is idle, by the capture thread
 // while it fills a buffer. Stop does not hand back a partly filled buffer: the part filled so
 // far is dropped and the buffer, still queued, is filled from its start after the next start.
-// An error ALSA cannot recover from (the sound server went away) ends capture for good; the
-// open device then only waits to be closed.
+// An error ALSA cannot recover from (the sound server went away) ends capture for good: the
+// callback hears of it (kWimFailed), and the open device then only waits to be closed.
 #include <alsa/asoundlib.h>
 
 #include <algorithm>
@@ -127,7 +127,12 @@ void CaptureLoop(AlsaDevice& device) {
     lock.unlock();
     const FillEnd end = Fill(device, *buffer);
     lock.lock();
-    if (end == FillEnd::kFailed) device.failed = true;
+    if (end == FillEnd::kFailed) {
+      device.failed = true;
+      lock.unlock();
+      device.callback(ToHandle(&device), kWimFailed, device.instance, kWaveInErrFailed, 0);
+      lock.lock();
+    }
     if (end == FillEnd::kFull) {
       device.first = buffer->next;
       if (device.first == nullptr) device.last = nullptr;

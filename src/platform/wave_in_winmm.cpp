@@ -107,23 +107,26 @@ void CALLBACK WaveInProc(HWAVEIN, UINT message, DWORD_PTR instance, DWORD_PTR pa
   SetEvent(device.wake);
 }
 
-// Gives a partly filled buffer back to winmm to be filled anew; false when winmm refuses it.
-bool Requeue(WinmmDevice& device, Header& header) {
-  header.win.dwBytesRecorded = 0;
-  return waveInAddBuffer(device.wave_in, &header.win, sizeof header.win) == MMSYSERR_NOERROR;
-}
-
-// Hands a full buffer to the caller. A partly filled one goes back to winmm instead, unless
-// winmm refuses it, in which case the caller gets it as it is.
+// Hands a full buffer to the caller. A partly filled one goes back to winmm instead; should
+// winmm refuse it, the device failed beyond recovery (it was removed, its driver went away),
+// and the caller hears of that instead of getting the buffer.
 void Relay(WinmmDevice& device, Header& header) {
   WaveBuffer& buffer = *header.buffer;
+  MMRESULT refused = MMSYSERR_NOERROR;
   {
     const std::lock_guard lock(device.operations);
-    if (header.win.dwBytesRecorded < header.win.dwBufferLength && Requeue(device, header)) {
-      return;
+    if (header.win.dwBytesRecorded < header.win.dwBufferLength) {
+      header.win.dwBytesRecorded = 0;
+      refused = waveInAddBuffer(device.wave_in, &header.win, sizeof header.win);
+      if (refused == MMSYSERR_NOERROR) return;
+    } else {
+      buffer.bytes_recorded = header.win.dwBytesRecorded;
+      buffer.flags = (buffer.flags & ~kWaveBufferQueued) | kWaveBufferDone;
     }
-    buffer.bytes_recorded = header.win.dwBytesRecorded;
-    buffer.flags = (buffer.flags & ~kWaveBufferQueued) | kWaveBufferDone;
+  }
+  if (refused != MMSYSERR_NOERROR) {
+    device.callback(ToHandle(&device), kWimFailed, device.instance, refused, 0);
+    return;
   }
   device.callback(ToHandle(&device), kWimData, device.instance,
                   reinterpret_cast<uintptr_t>(&buffer), 0);

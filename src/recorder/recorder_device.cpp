@@ -2,7 +2,6 @@
 // callback that takes each filled second.
 #include <cstring>
 
-#include "g722kit/g722kit.h"
 #include "recorder_state.h"
 
 namespace g722kit {
@@ -20,8 +19,8 @@ int32_t RecorderOpenDevice() {
   }
   recorder.device = device;
   recorder.buffer = {recorder.capture, kCaptureBytes, 0, 0, 0, 0, nullptr};
-  service.prepare(device, &recorder.buffer, sizeof recorder.buffer);
-  if (service.add(device, &recorder.buffer, sizeof recorder.buffer) != kWaveInOk) {
+  if (service.prepare(device, &recorder.buffer, sizeof recorder.buffer) != kWaveInOk ||
+      service.add(device, &recorder.buffer, sizeof recorder.buffer) != kWaveInOk) {
     return G722KIT_ERR_DEVICE_QUEUE;
   }
   if (service.start(device) != kWaveInOk) return G722KIT_ERR_DEVICE_START;
@@ -38,14 +37,24 @@ void RecorderCloseDevice() {
 }
 
 // Every buffer handed back counts as a whole second, however much of it was recorded: the
-// file only ever holds whole seconds.
+// file only ever holds whole seconds. The buffer goes back to the device before the second is
+// written, so that the device has a buffer to fill meanwhile.
 void RecorderBufferDone(platform::WaveInHandle device, uint32_t message, uintptr_t, uintptr_t,
                         uintptr_t) {
-  if (message != platform::kWimData) return;
-  std::memcpy(recorder.copy, recorder.capture, kCaptureBytes);
-  recorder.buffer.bytes_recorded = 0;
-  recorder.service->add(device, &recorder.buffer, sizeof recorder.buffer);
-  RecorderAppendSecond();
+  // A thread of the audio service runs this: an exception must end here, as a failure.
+  try {
+    if (message == platform::kWimFailed) RecorderFail(G722KIT_ERR_DEVICE_START);
+    if (message != platform::kWimData) return;
+    std::memcpy(recorder.copy, recorder.capture, kCaptureBytes);
+    recorder.buffer.bytes_recorded = 0;
+    if (recorder.service->add(device, &recorder.buffer, sizeof recorder.buffer) != kWaveInOk) {
+      RecorderFail(G722KIT_ERR_DEVICE_QUEUE);
+    }
+    const std::lock_guard lock(recorder_file_mutex);
+    RecorderAppendSecond();
+  } catch (...) {
+    RecorderFail(G722KIT_ERR_INTERNAL);
+  }
 }
 
 }  // namespace g722kit
