@@ -111,62 +111,67 @@ TEST(Recorder, PartlyFilledBufferHandedBackOnStopIsStoredWhole) {
 // file behind. Nothing runs afterwards: Stop returns 0 touching nothing, and the next Start on
 // the same path records.
 TEST(Recorder, FailedStartLeavesThePathAsItWas) {
+  using platform::kWaveInErrFailed;
   struct Case {
     const char* step;
-    int32_t ScriptedWaveIn::*result;  // the device step made to fail, if any
-    uint64_t file_cap;                // a file size cap that the header cannot pass, if any
+    std::function<void(ScriptedWaveIn&)> fail;
+    uint64_t file_cap;  // a file size cap that the header cannot pass, if any
     int32_t expected;
-    Calls start_calls;
+    Calls calls;  // up to the failing step; the open device is then stopped and closed
   };
-  const Calls cleanup = {"stop", "unprepare", "close"};
   const Case cases[] = {
-      {"open", &ScriptedWaveIn::open_result, 0, G722KIT_ERR_DEVICE_OPEN, {"open"}},
+      {"open",
+       [](ScriptedWaveIn& d) { d.open_result = kWaveInErrFailed; },
+       0,
+       G722KIT_ERR_DEVICE_OPEN,
+       {"open"}},
+      {"open throws",
+       [](ScriptedWaveIn& d) { d.open_throws = true; },
+       0,
+       G722KIT_ERR_INTERNAL,
+       {"open"}},
       {"prepare",
-       &ScriptedWaveIn::prepare_result,
+       [](ScriptedWaveIn& d) { d.prepare_result = kWaveInErrFailed; },
        0,
        G722KIT_ERR_DEVICE_QUEUE,
-       {"open", "prepare", "stop", "unprepare", "close"}},
+       {"open", "prepare"}},
       {"add",
-       &ScriptedWaveIn::add_result,
+       [](ScriptedWaveIn& d) { d.add_result = kWaveInErrFailed; },
        0,
        G722KIT_ERR_DEVICE_QUEUE,
-       {"open", "prepare", "add", "stop", "unprepare", "close"}},
-      {"start",
-       &ScriptedWaveIn::start_result,
-       0,
-       G722KIT_ERR_DEVICE_START,
-       {"open", "prepare", "add", "start", "stop", "unprepare", "close"}},
-      {"header write",
-       nullptr,
-       20,
-       G722KIT_ERR_WRITE,
-       {"open", "prepare", "add", "start", "stop", "unprepare", "close"}},
+       {"open", "prepare", "add"}},
+      {"start", [](ScriptedWaveIn& d) { d.start_result = kWaveInErrFailed; }, 0,
+       G722KIT_ERR_DEVICE_START, kOpenCalls},
+      {"header write", [](ScriptedWaveIn&) {}, 20, G722KIT_ERR_WRITE, kOpenCalls},
   };
   const Bytes earlier = WavOf({Second(7)});
   for (const Case& c : cases) {
     for (const bool exists : {true, false}) {
       SCOPED_TRACE(std::string(c.step) + (exists ? ", over a file" : ", no file"));
       TempDir dir;
-      ScriptedWaveIn device;
       const auto file = dir / "take.wav";
       if (exists) WriteBytes(file, earlier);
-      if (c.result != nullptr) device.*c.result = platform::kWaveInErrFailed;
       {
-        std::optional<FileSizeCap> cap;
-        if (c.file_cap != 0 && !cap.emplace(c.file_cap).applied()) continue;  // not on Windows
-        EXPECT_EQ(Start(file), c.expected);
+        ScriptedWaveIn device;
+        c.fail(device);
+        {
+          std::optional<FileSizeCap> cap;
+          if (c.file_cap != 0 && !cap.emplace(c.file_cap).applied()) continue;  // not on Windows
+          EXPECT_EQ(Start(file), c.expected);
+        }
+        Calls calls = c.calls;
+        if (calls.size() > 1) calls.insert(calls.end(), kCloseCalls.begin(), kCloseCalls.end());
+        EXPECT_EQ(device.Calls(), calls);
+        EXPECT_FALSE(device.IsOpen());
+        if (exists) {
+          EXPECT_EQ(ReadBytes(file), earlier);
+        } else {
+          EXPECT_FALSE(std::filesystem::exists(file));
+        }
+        EXPECT_EQ(Stop(), 0);
+        EXPECT_EQ(device.Calls(), Calls{});
       }
-      EXPECT_EQ(device.Calls(), c.start_calls);
-      EXPECT_FALSE(device.IsOpen());
-      if (exists) {
-        EXPECT_EQ(ReadBytes(file), earlier);
-      } else {
-        EXPECT_FALSE(std::filesystem::exists(file));
-      }
-      EXPECT_EQ(Stop(), 0);
-      EXPECT_EQ(device.Calls(), Calls{});
-
-      if (c.result != nullptr) device.*c.result = platform::kWaveInOk;
+      ScriptedWaveIn device;
       EXPECT_EQ(Record(device, file, {Second(4)}), 1);
       EXPECT_EQ(ReadBytes(file), WavOf({Second(4)}));
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
 namespace g722kit::test {
@@ -75,6 +76,7 @@ int32_t ScriptedWaveIn::Open(platform::WaveInHandle* device, const platform::Wav
   EXPECT_EQ(format->bytes_per_second, 16000u);
   EXPECT_EQ(format->block_align, 2);
   EXPECT_EQ(format->bits_per_sample, 16);
+  if (std::exchange(self.open_throws, false)) throw std::bad_alloc();
   if (self.open_result != kWaveInOk) return self.open_result;
   self.open_ = true;
   self.callback_ = callback;

@@ -23,6 +23,8 @@ class ScriptedWaveIn {
   int32_t prepare_result = platform::kWaveInOk;
   int32_t add_result = platform::kWaveInOk;
   int32_t start_result = platform::kWaveInOk;
+  // Makes the next open throw std::bad_alloc, as an allocation inside a service can.
+  bool open_throws = false;
 
   // Records audio into the queued buffer, which must exist, from its first byte (as many
   // bytes as given, at most the buffer's length) and hands it back through the callback.

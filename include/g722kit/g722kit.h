@@ -8,9 +8,11 @@
  * UTF-16 strings.
  *
  * Every operation returns G722KIT_OK (999) on success or one of the codes below, except
- * G711ADPCMSoundRecorderStop, which returns a count. Each operation uses static buffers of its
- * own; calls of the same operation are serialised internally, and different operations may run
- * side by side. Only the recorder's audio service allocates, while a device is open.
+ * G711ADPCMSoundRecorderStop, which returns a count. No exception ever leaves the library: a
+ * failure inside it (no memory, a system lock that fails) is G722KIT_ERR_INTERNAL. Each
+ * operation uses static buffers of its own; calls of the same operation are serialised
+ * internally, and different operations may run side by side. Only the recorder's audio service
+ * allocates, while a device is open.
  */
 #ifndef G722KIT_G722KIT_H
 #define G722KIT_G722KIT_H
@@ -30,19 +32,20 @@ extern "C" {
 #define G722KIT_OK 999             /* the operation completed */
 #define G722KIT_ERR_DEVICE_OPEN 1  /* the audio input device could not be opened */
 #define G722KIT_ERR_DEVICE_QUEUE 2 /* the capture buffer could not be queued on the device */
-#define G722KIT_ERR_DEVICE_START 3 /* audio input could not be started, or failed while recording \
-                                    */
-#define G722KIT_ERR_WRITE 4        /* the output file took fewer bytes than were written */
-#define G722KIT_ERR_READ 5         /* reading the input file failed */
-#define G722KIT_ERR_NULL_PATH 6    /* a path argument was NULL */
-#define G722KIT_ERR_PATH 7         /* a path is not valid UTF-16 or is too long */
-#define G722KIT_ERR_OPEN_INPUT 8   /* the input file could not be opened */
-#define G722KIT_ERR_OPEN_OUTPUT 9  /* the output file could not be created */
-#define G722KIT_ERR_SAME_FILE 10   /* input and output name the same file */
-#define G722KIT_ERR_HEADER 11      /* the output could not be repositioned to finish its header */
-#define G722KIT_ERR_TOO_LARGE 12   /* the output would exceed the 4 GiB a WAV file can describe */
-#define G722KIT_ERR_BUSY 13        /* a recording is already running */
-#define G722KIT_ERR_INTERNAL 14    /* the library failed inside (no memory, a system lock failed) */
+#define G722KIT_ERR_DEVICE_START                                                                 \
+  3                               /* audio input could not be started, or failed while recording \
+                                   */
+#define G722KIT_ERR_WRITE 4       /* the output file took fewer bytes than were written */
+#define G722KIT_ERR_READ 5        /* reading the input file failed */
+#define G722KIT_ERR_NULL_PATH 6   /* a path argument was NULL */
+#define G722KIT_ERR_PATH 7        /* a path is not valid UTF-16 or is too long */
+#define G722KIT_ERR_OPEN_INPUT 8  /* the input file could not be opened */
+#define G722KIT_ERR_OPEN_OUTPUT 9 /* the output file could not be created */
+#define G722KIT_ERR_SAME_FILE 10  /* input and output name the same file */
+#define G722KIT_ERR_HEADER 11     /* the output could not be repositioned to finish its header */
+#define G722KIT_ERR_TOO_LARGE 12  /* the output would exceed the 4 GiB a WAV file can describe */
+#define G722KIT_ERR_BUSY 13       /* a recording is already running */
+#define G722KIT_ERR_INTERNAL 14   /* the library failed inside (no memory, a system lock failed) */
 
 /*
  * Encodes a raw PCM file (signed 16-bit little-endian mono, 8000 samples/s, no header) into

@@ -1,6 +1,7 @@
 // G722Decode: a file of 64 kbit/s G.722 codes to an 8 kHz 16-bit mono WAV file.
 #include <mutex>
 
+#include "c_boundary.h"
 #include "file_pair.h"
 #include "g722kit/g722.h"
 #include "pcm_order.h"
@@ -61,9 +62,11 @@ int32_t DecodeFile(const FilePair& files) {
 using namespace g722kit;
 
 extern "C" int32_t G722Decode(const char16_t* inPath, const char16_t* outPath) {
-  const std::lock_guard lock(decode_mutex);
-  FilePair files;
-  const int32_t opened = OpenFilePair(inPath, outPath, input_name, output_name, files);
-  if (opened != G722KIT_OK) return opened;
-  return CloseFilePair(files, DecodeFile(files));
+  return AtCBoundary(G722KIT_ERR_INTERNAL, [&] {
+    const std::lock_guard lock(decode_mutex);
+    FilePair files;
+    const int32_t opened = OpenFilePair(inPath, outPath, input_name, output_name, files);
+    if (opened != G722KIT_OK) return opened;
+    return CloseFilePair(files, DecodeFile(files));
+  });
 }

@@ -1,4 +1,4 @@
-// Descriptions of the result codes of the host API.
+// Descriptions of the result codes of the host API. A switch over constants: it cannot throw.
 #include "g722kit/g722kit.h"
 
 extern "C" const char* G722KitResultText(int32_t result) {

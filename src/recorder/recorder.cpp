@@ -2,6 +2,7 @@
 // host's control of recording.
 #include <mutex>
 
+#include "c_boundary.h"
 #include "g722kit/g722kit.h"
 #include "recorder_state.h"
 
@@ -22,12 +23,12 @@ int32_t StartRecording(const char16_t* path) {
   recorder.status = G722KIT_OK;
   int32_t result = RecorderOpenFile(path);
   if (result != G722KIT_OK) return result;
-  {
+  result = AtCBoundary(G722KIT_ERR_INTERNAL, [] {
     // Held from before input starts, so that no callback reaches the file before it is set up.
     const std::lock_guard lock(recorder_file_mutex);
-    result = RecorderOpenDevice();
-    if (result == G722KIT_OK) result = RecorderBeginFile();
-  }
+    const int32_t opened = RecorderOpenDevice();
+    return opened == G722KIT_OK ? RecorderBeginFile() : opened;
+  });
   if (result != G722KIT_OK) {
     RecorderCloseDevice();
     RecorderAbandonFile(path);
@@ -43,20 +44,30 @@ int32_t StartRecording(const char16_t* path) {
 using namespace g722kit;
 
 extern "C" int32_t G711ADPCMSoundRecorderStart(const char16_t* path) {
-  const std::lock_guard lock(control_mutex);
-  return StartRecording(path);
+  return AtCBoundary(G722KIT_ERR_INTERNAL, [&] {
+    const std::lock_guard lock(control_mutex);
+    return StartRecording(path);
+  });
 }
 
+// A failure inside (a lock that cannot be taken) returns 0 and leaves its code in the status.
 extern "C" int32_t G711ADPCMSoundRecorderStop(void) {
-  const std::lock_guard lock(control_mutex);
-  if (recorder.recording) {
-    RecorderCloseDevice();
-    RecorderFinishFile();
-    recorder.recording = false;
-  }
-  return recorder.completed;
+  int32_t seconds = 0;
+  const int32_t result = AtCBoundary(G722KIT_ERR_INTERNAL, [&] {
+    const std::lock_guard lock(control_mutex);
+    if (recorder.recording) {
+      RecorderCloseDevice();
+      RecorderFinishFile();
+      recorder.recording = false;
+    }
+    seconds = recorder.completed;
+    return G722KIT_OK;
+  });
+  if (result != G722KIT_OK) RecorderFail(result);
+  return seconds;
 }
 
+// An atomic load: it cannot throw, and needs no lock.
 extern "C" int32_t G711ADPCMSoundRecorderStatus(void) {
   return recorder.status;
 }
