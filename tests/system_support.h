@@ -32,10 +32,6 @@ class FileSizeCap {
   void (*saved_handler_)(int) = nullptr;
 };
 
-// Whether a folder opens for reading as a file whose reads then fail, as on POSIX; Windows
-// does not open it at all.
-bool FoldersOpenForReading();
-
 // Whether this system's narrow paths spell a name: UTF-8 (POSIX) spells every name; on Windows
 // the ANSI code page does, and code page 1252, the one under Wine with a UTF-8 locale, spells
 // only names marked as in_code_page_1252. Empty under other code pages.

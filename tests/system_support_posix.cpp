@@ -38,10 +38,6 @@ FileSizeCap::~FileSizeCap() {
   std::signal(SIGXFSZ, saved_handler_);
 }
 
-bool FoldersOpenForReading() {
-  return true;
-}
-
 std::optional<bool> NarrowPathSpells(bool) {
   return true;
 }

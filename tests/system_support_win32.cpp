@@ -16,10 +16,6 @@ FileSizeCap::FileSizeCap(uint64_t) {}
 
 FileSizeCap::~FileSizeCap() = default;
 
-bool FoldersOpenForReading() {
-  return false;
-}
-
 std::optional<bool> NarrowPathSpells(bool in_code_page_1252) {
   if (GetACP() != 1252) return std::nullopt;
   return in_code_page_1252;

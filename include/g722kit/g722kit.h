@@ -52,12 +52,16 @@ extern "C" {
  * a file of G.722 codes, one byte per sample. An odd last byte of the input is ignored.
  *
  * Returns G722KIT_OK, or:
- *   G722KIT_ERR_NULL_PATH, G722KIT_ERR_PATH  a path is NULL or cannot be converted; no file is
- * touched G722KIT_ERR_OPEN_INPUT    the input cannot be opened; the output is not touched
+ *   G722KIT_ERR_NULL_PATH     a path is NULL; no file is touched
+ *   G722KIT_ERR_PATH          a path cannot be converted; no file is touched
+ *   G722KIT_ERR_OPEN_INPUT    the input cannot be opened, or is a folder; the output is not
+ *                             touched
  *   G722KIT_ERR_SAME_FILE     both paths name one file; it is not touched
  *   G722KIT_ERR_OPEN_OUTPUT   the output cannot be created
  *   G722KIT_ERR_READ          a read failed; the output keeps the codes written so far
- *   G722KIT_ERR_WRITE         a write failed; the output keeps the codes written so far
+ *   G722KIT_ERR_WRITE         a write failed (a full disk, a pipe whose reader went away); the
+ *                             output keeps the codes written so far
+ *   G722KIT_ERR_INTERNAL      the library failed inside; no file is touched
  */
 G722KIT_API int32_t G722Encode(const char16_t* inPath, const char16_t* outPath);
 
@@ -66,12 +70,15 @@ G722KIT_API int32_t G722Encode(const char16_t* inPath, const char16_t* outPath);
  * WAV file of 16-bit mono PCM at 8000 samples/s: one sample per input byte.
  *
  * Returns G722KIT_OK, or the codes of G722Encode, and:
- *   G722KIT_ERR_READ, G722KIT_ERR_WRITE  the output keeps the samples written so far behind a
- *                             placeholder header (sizes 16036 and 16000)
+ *   G722KIT_ERR_READ, G722KIT_ERR_WRITE  the output keeps the samples written so far, and its
+ *                             header describes them (half a sample a short write left is cut),
+ *                             unless the output cannot be repositioned (a pipe, a device)
  *   G722KIT_ERR_HEADER        the output cannot be repositioned or measured (a pipe, a device):
  *                             the samples were written but the header could not be finished
- *   G722KIT_ERR_TOO_LARGE     the samples would pass the 4 GiB limit of a WAV file; decoding stops
- *                             before it, and the output keeps the placeholder header
+ *   G722KIT_ERR_TOO_LARGE     the samples cannot fit the 4 GiB a WAV file can describe: for a
+ *                             regular input this is known before anything is written, and the
+ *                             output is not touched; an input of unknown length (a pipe) is
+ *                             decoded up to the limit, and the header describes what was written
  */
 G722KIT_API int32_t G722Decode(const char16_t* inPath, const char16_t* outPath);
 

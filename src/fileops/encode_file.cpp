@@ -1,4 +1,5 @@
 // G722Encode: a raw 8 kHz PCM file to a file of 64 kbit/s G.722 codes, one byte per sample.
+#include <limits>
 #include <mutex>
 
 #include "c_boundary.h"
@@ -39,7 +40,9 @@ extern "C" int32_t G722Encode(const char16_t* inPath, const char16_t* outPath) {
     G722State state;
     G722EncoderInit(&state, 64000, G722Option8k);
     FilePair files;
-    const int32_t opened = OpenFilePair(inPath, outPath, input_name, output_name, files);
+    // Raw codes have no size limit.
+    const int32_t opened = OpenFilePair(inPath, outPath, input_name, output_name,
+                                        std::numeric_limits<int64_t>::max(), files);
     if (opened != G722KIT_OK) return opened;
     return CloseFilePair(files, EncodeStream(state, files));
   });

@@ -59,6 +59,12 @@ int64_t Position(std::FILE* file);
 // Closes the file; false when data still buffered could not be stored.
 bool Close(std::FILE* file);
 
+// Whether the open file is a folder (which POSIX systems open for reading, its reads failing).
+bool IsFolder(std::FILE* file);
+
+// The size of the open file when it is a regular file; -1 for anything else (a pipe, a device).
+int64_t RegularFileSize(std::FILE* file);
+
 // Whether path names the file that is open as file (following links); false when path names
 // no existing file.
 bool IsSameFile(std::FILE* file, const char* path);

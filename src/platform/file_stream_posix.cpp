@@ -123,6 +123,17 @@ int64_t Position(std::FILE* file) {
   return ftello(file);
 }
 
+bool IsFolder(std::FILE* file) {
+  struct stat info {};
+  return fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+int64_t RegularFileSize(std::FILE* file) {
+  struct stat info {};
+  if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+  return info.st_size;
+}
+
 bool IsSameFile(std::FILE* file, const char* path) {
   struct stat open_info {};
   struct stat path_info {};

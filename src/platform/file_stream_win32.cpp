@@ -41,6 +41,10 @@ bool IsPipeName(const wchar_t* path) {
   return _wcsnicmp(name, L"pipe", 4) == 0 && (name[4] == 0 || IsSeparator(name[4]));
 }
 
+HANDLE HandleOf(std::FILE* file) {
+  return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+}
+
 bool Identify(HANDLE handle, BY_HANDLE_FILE_INFORMATION& info) {
   return handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(handle, &info) != 0;
 }
@@ -115,7 +119,7 @@ size_t Write(std::FILE* file, const void* buffer, size_t size) {
 }
 
 bool Truncate(std::FILE* file, int64_t length) {
-  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  const HANDLE handle = HandleOf(file);
   LARGE_INTEGER end;
   end.QuadPart = length;
   return std::fflush(file) == 0 && handle != INVALID_HANDLE_VALUE &&
@@ -134,6 +138,21 @@ int64_t Position(std::FILE* file) {
   return _ftelli64(file);
 }
 
+bool IsFolder(std::FILE* file) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  return Identify(HandleOf(file), info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+int64_t RegularFileSize(std::FILE* file) {
+  const HANDLE handle = HandleOf(file);
+  LARGE_INTEGER size;
+  if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_DISK ||
+      !GetFileSizeEx(handle, &size)) {
+    return -1;
+  }
+  return size.QuadPart;
+}
+
 bool IsSameFile(std::FILE* file, const char* path) {
   wchar_t wide[kNarrowPathCapacity];
   // Opening a pipe, even for its attributes only, takes the instance its server waits with; and
@@ -146,7 +165,7 @@ bool IsSameFile(std::FILE* file, const char* path) {
   if (named == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION open_info{};
   BY_HANDLE_FILE_INFORMATION path_info{};
-  const auto open_handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  const HANDLE open_handle = HandleOf(file);
   const bool same = Identify(open_handle, open_info) && Identify(named, path_info) &&
                     open_info.dwVolumeSerialNumber == path_info.dwVolumeSerialNumber &&
                     open_info.nFileIndexHigh == path_info.nFileIndexHigh &&
