@@ -308,5 +308,42 @@ TEST(Recorder, StatusReportsTheFirstFailureUntilTheNextStart) {
   }
 }
 
+// The device a Start opens is the one named last, while no recording runs.
+TEST(Recorder, SetDeviceNamesTheDeviceOfLaterStarts) {
+  const std::u16string longest(255, u'x');
+  const std::u16string too_long = longest + u"x";
+  struct Case {
+    const char* what;
+    const char16_t* name;
+    int32_t result;
+    std::u16string opened;
+  };
+  const Case cases[] = {
+      {"an ALSA name", u"hw:1,0", G722KIT_OK, u"hw:1,0"},
+      {"an unpaired surrogate", u"hw:\xDC00", G722KIT_ERR_PATH, u"hw:1,0"},
+      {"a name one unit too long", too_long.c_str(), G722KIT_ERR_PATH, u"hw:1,0"},
+      {"a Windows device number", u"1", G722KIT_OK, u"1"},
+      {"the longest name", longest.c_str(), G722KIT_OK, longest},
+      {"an empty name", u"", G722KIT_OK, u""},
+      {"NULL", nullptr, G722KIT_OK, u""},
+  };
+  TempDir dir;
+  ScriptedWaveIn device;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(G711ADPCMSoundRecorderSetDevice(c.name), c.result);
+    EXPECT_EQ(Record(device, dir / "rec.wav", {}), 0);
+    EXPECT_EQ(device.OpenedName(), c.opened);
+  }
+
+  ASSERT_EQ(G711ADPCMSoundRecorderSetDevice(u"pulse"), G722KIT_OK);
+  ASSERT_EQ(Start(dir / "rec.wav"), G722KIT_OK);
+  EXPECT_EQ(G711ADPCMSoundRecorderSetDevice(u"hw:0"), G722KIT_ERR_BUSY);
+  Stop();
+  EXPECT_EQ(Record(device, dir / "rec.wav", {}), 0);
+  EXPECT_EQ(device.OpenedName(), u"pulse");
+  G711ADPCMSoundRecorderSetDevice(nullptr);
+}
+
 }  // namespace
 }  // namespace g722kit::test

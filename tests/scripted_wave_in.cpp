@@ -65,10 +65,12 @@ void ScriptedWaveIn::ReportFailure() {
   callback_(Handle(), platform::kWimFailed, instance_, platform::kWaveInErrFailed, 0);
 }
 
-int32_t ScriptedWaveIn::Open(platform::WaveInHandle* device, const platform::WaveFormat* format,
-                             platform::WaveInCallback callback, uintptr_t instance) {
+int32_t ScriptedWaveIn::Open(platform::WaveInHandle* device, const char16_t* name,
+                             const platform::WaveFormat* format, platform::WaveInCallback callback,
+                             uintptr_t instance) {
   ScriptedWaveIn& self = *installed;
   self.calls_.push_back("open");
+  self.opened_name_ = name != nullptr ? name : u"";
   EXPECT_FALSE(self.open_) << "opened twice";
   EXPECT_EQ(format->format_tag, platform::kWaveFormatPcm);
   EXPECT_EQ(format->channels, 1);

@@ -43,6 +43,8 @@ class ScriptedWaveIn {
   bool IsOpen() const { return open_; }
   bool IsQueued() const { return queued_ != nullptr; }
   bool IsRunning() const { return running_; }
+  // The device name given to the last open (empty for null).
+  const std::u16string& OpenedName() const { return opened_name_; }
 
  private:
   // The device a call is for, which must be the open one; logs the call.
@@ -53,8 +55,9 @@ class ScriptedWaveIn {
   platform::WaveInHandle Handle() { return reinterpret_cast<platform::WaveInHandle>(this); }
   void HandBack(const std::vector<uint8_t>& audio);
 
-  static int32_t Open(platform::WaveInHandle* device, const platform::WaveFormat* format,
-                      platform::WaveInCallback callback, uintptr_t instance);
+  static int32_t Open(platform::WaveInHandle* device, const char16_t* name,
+                      const platform::WaveFormat* format, platform::WaveInCallback callback,
+                      uintptr_t instance);
   static int32_t Prepare(platform::WaveInHandle device, platform::WaveBuffer* buffer,
                          uint32_t size);
   static int32_t Add(platform::WaveInHandle device, platform::WaveBuffer* buffer, uint32_t size);
@@ -75,6 +78,7 @@ class ScriptedWaveIn {
   platform::WaveBuffer* prepared_ = nullptr;
   platform::WaveBuffer* queued_ = nullptr;
   std::vector<uint8_t> audio_on_stop_;
+  std::u16string opened_name_;
 };
 
 }  // namespace g722kit::test

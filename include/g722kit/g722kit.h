@@ -127,6 +127,21 @@ G722KIT_API int32_t G711ADPCMSoundRecorderStart(const char16_t* path);
 G722KIT_API int32_t G711ADPCMSoundRecorderStop(void);
 
 /*
+ * Names the capture device that later Starts record from; a recording that runs keeps its own.
+ * On Linux name is an ALSA PCM name ("default", "hw:1,0", "plughw:CARD=USB", "pulse"); on
+ * Windows it is a device number in decimal ("0", "1", ..., as waveInGetDevCaps counts the input
+ * devices). NULL or an empty name chooses the system's default device (ALSA's "default",
+ * Windows' WAVE_MAPPER), which is also the choice before any call. A name that names no device
+ * makes Start fail with G722KIT_ERR_DEVICE_OPEN.
+ *
+ * Returns G722KIT_OK, or, changing nothing:
+ *   G722KIT_ERR_BUSY          a recording is running
+ *   G722KIT_ERR_PATH          name is not valid UTF-16, or longer than 255 UTF-16 units
+ *   G722KIT_ERR_INTERNAL      the library failed inside
+ */
+G722KIT_API int32_t G711ADPCMSoundRecorderSetDevice(const char16_t* name);
+
+/*
  * How the recording since the last Start fares: G722KIT_OK while every second the device
  * delivered has been written (and after a Stop that finished the file cleanly; also before the
  * first recording and after a Start that failed), otherwise the result code of the first

@@ -1,5 +1,6 @@
-// Wave input on Windows through winmm: the default device (WAVE_MAPPER) with a callback
-// function, one winmm call for each operation, and winmm's results passed on.
+// Wave input on Windows through winmm: the default device (WAVE_MAPPER), or the device whose
+// number a name gives in decimal ("0", "1", ... as waveInGetDevCaps counts them), with a
+// callback function, one winmm call for each operation, and winmm's results passed on.
 //
 // winmm runs its callback (the waveInProc) on a thread of its own, and may run it inside
 // waveInStop on the caller's thread (Wine does). Win32 allows the waveInProc only a few system
@@ -172,13 +173,30 @@ Header** LinkTo(WinmmDevice& device, const WaveBuffer* buffer) {
   return link;
 }
 
-int32_t Open(WaveInHandle* handle, const WaveFormat* format, WaveInCallback callback,
-             uintptr_t instance) {
+// The winmm device a name names: WAVE_MAPPER for none, its number for decimal digits; false
+// for any other name.
+bool DeviceId(const char16_t* name, UINT& id) {
+  id = WAVE_MAPPER;
+  if (name == nullptr || name[0] == 0) return true;
+  uint64_t number = 0;
+  for (const char16_t* digit = name; *digit != 0; digit++) {
+    if (*digit < u'0' || *digit > u'9') return false;
+    number = number * 10 + (*digit - u'0');
+    if (number >= WAVE_MAPPER) return false;
+  }
+  id = static_cast<UINT>(number);
+  return true;
+}
+
+int32_t Open(WaveInHandle* handle, const char16_t* name, const WaveFormat* format,
+             WaveInCallback callback, uintptr_t instance) {
   if (handle == nullptr || format == nullptr || callback == nullptr) {
     return kWaveInErrBadParameter;
   }
   *handle = nullptr;
   if (format->block_align == 0) return kWaveInErrBadFormat;
+  UINT device_id;
+  if (!DeviceId(name, device_id)) return kWaveInErrNoDevice;
   std::unique_ptr<WinmmDevice> device(new (std::nothrow) WinmmDevice);
   if (device == nullptr || device->wake == nullptr) return kWaveInErrNoMemory;
   device->callback = callback;
@@ -196,7 +214,7 @@ int32_t Open(WaveInHandle* handle, const WaveFormat* format, WaveInCallback call
                               format->block_align,
                               format->bits_per_sample,
                               0};
-  const MMRESULT result = waveInOpen(&device->wave_in, WAVE_MAPPER, &wave_format,
+  const MMRESULT result = waveInOpen(&device->wave_in, device_id, &wave_format,
                                      reinterpret_cast<DWORD_PTR>(&WaveInProc),
                                      reinterpret_cast<DWORD_PTR>(device.get()), CALLBACK_FUNCTION);
   if (result != MMSYSERR_NOERROR) return static_cast<int32_t>(result);

@@ -1,5 +1,5 @@
-// G711ADPCMSoundRecorderStart, G711ADPCMSoundRecorderStop and G711ADPCMSoundRecorderStatus: the
-// host's control of recording.
+// G711ADPCMSoundRecorderStart, G711ADPCMSoundRecorderStop, G711ADPCMSoundRecorderSetDevice and
+// G711ADPCMSoundRecorderStatus: the host's control of recording.
 #include <mutex>
 
 #include "c_boundary.h"
@@ -13,7 +13,7 @@ std::mutex recorder_file_mutex;
 
 namespace {
 
-// Serialises Start and Stop; the device's callback never takes it.
+// Serialises Start, Stop and SetDevice; the device's callback never takes it.
 std::mutex control_mutex;
 
 // Opens the file and the device and sets the file up, or leaves everything as it was.
@@ -65,6 +65,13 @@ extern "C" int32_t G711ADPCMSoundRecorderStop(void) {
   });
   if (result != G722KIT_OK) RecorderFail(result);
   return seconds;
+}
+
+extern "C" int32_t G711ADPCMSoundRecorderSetDevice(const char16_t* name) {
+  return AtCBoundary(G722KIT_ERR_INTERNAL, [&] {
+    const std::lock_guard lock(control_mutex);
+    return recorder.recording ? G722KIT_ERR_BUSY : RecorderNameDevice(name);
+  });
 }
 
 // An atomic load: it cannot throw, and needs no lock.

@@ -1,6 +1,9 @@
 // The recorder's side of the wave-input device: opening, priming and closing it, and the
 // callback that takes each filled second.
+#include <algorithm>
 #include <cstring>
+
+#include "file_stream.h"
 
 #include "recorder_state.h"
 
@@ -8,13 +11,25 @@ namespace g722kit {
 
 using platform::kWaveInOk;
 
+int32_t RecorderNameDevice(const char16_t* name) {
+  if (name == nullptr) name = u"";
+  size_t length = 0;
+  while (length < kDeviceNameCapacity && name[length] != 0)
+    length++;
+  if (length == kDeviceNameCapacity || !platform::IsUsableWidePath(name)) {
+    return G722KIT_ERR_PATH;
+  }
+  std::copy(name, name + length + 1, recorder.device_name);
+  return G722KIT_OK;
+}
+
 int32_t RecorderOpenDevice() {
   const auto rate = static_cast<uint32_t>(recorder.sample_rate);
   const platform::WaveFormat format = {platform::kWaveFormatPcm, 1, rate, rate * 2, 2, 16};
   const platform::WaveInService& service = platform::WaveIn();
   recorder.service = &service;
   platform::WaveInHandle device = nullptr;
-  if (service.open(&device, &format, RecorderBufferDone, 0) != kWaveInOk) {
+  if (service.open(&device, recorder.device_name, &format, RecorderBufferDone, 0) != kWaveInOk) {
     return G722KIT_ERR_DEVICE_OPEN;
   }
   recorder.device = device;

@@ -19,6 +19,9 @@ namespace g722kit {
 // One capture buffer: a second of 16-bit mono PCM at 8000 samples per second.
 inline constexpr uint32_t kCaptureBytes = 16000;
 
+// Room for the name of the capture device, in UTF-16 units with the terminator.
+inline constexpr size_t kDeviceNameCapacity = 256;
+
 // What a file held before Start set it up, so that a Start that fails can leave it as it was.
 struct FileBefore {
   bool created = false;  // Start created the file: a failed Start deletes it
@@ -38,6 +41,7 @@ struct RecorderState {
   WavHeader header{};
   FileBefore before{};
   int32_t sample_rate = 8000;
+  char16_t device_name[kDeviceNameCapacity]{};  // empty: the system's default device
   bool recording = false;  // from a Start that succeeded to the Stop that ends it
   bool writing = false;    // the file is set up, and audio may still be appended to it
   // G722KIT_OK, or the first failure of the recording since Start began it.
@@ -77,7 +81,12 @@ void RecorderFinishFile();
 // created is deleted).
 void RecorderAbandonFile(const char16_t* path);
 
-// Opens the wave-input device, prepares and queues the capture buffer and starts input.
+// Names the device later Starts open: NULL or empty for the system's default. Returns
+// G722KIT_OK, or G722KIT_ERR_PATH, keeping the name it had, for a name that is not valid UTF-16
+// or does not fit.
+int32_t RecorderNameDevice(const char16_t* name);
+
+// Opens the named wave-input device, prepares and queues the capture buffer and starts input.
 // Returns G722KIT_OK, or G722KIT_ERR_DEVICE_OPEN, G722KIT_ERR_DEVICE_QUEUE or
 // G722KIT_ERR_DEVICE_START, leaving what it opened for RecorderCloseDevice.
 int32_t RecorderOpenDevice();
