@@ -123,7 +123,7 @@ TEST(DecodeFile, FailurePartWayLeavesAWavOfWhatWasWritten) {
 TEST(DecodeFile, OutputThatCannotBeRepositionedIsReported) {
   TempDir dir;
   WriteBytes(dir / "in.g722", std::vector<uint8_t>(1000, 0xFA));
-  const DrainedPipe pipe(dir.path());
+  const ReadPipe pipe(dir.path(), ReadPipe::Reader::kDrains);
   EXPECT_EQ(G722Decode(U16(dir / "in.g722").c_str(), pipe.path().c_str()), G722KIT_ERR_HEADER);
 }
 

@@ -151,7 +151,7 @@ TEST(FileOperations, PipeWhoseReaderLeftFailsTheWrite) {
   WriteBytes(dir / "in", std::vector<uint8_t>(600000, 0xFA));
   for (auto operation : {G722Encode, G722Decode}) {
     const TempDir pipe_dir;
-    const AbandonedPipe pipe(pipe_dir.path());
+    const ReadPipe pipe(pipe_dir.path(), ReadPipe::Reader::kAbandons);
     EXPECT_EQ(operation(U16(dir / "in").c_str(), pipe.path().c_str()), G722KIT_ERR_WRITE);
   }
 }

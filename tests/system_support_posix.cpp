@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <fstream>
 
 #include "system_support.h"
 
@@ -42,23 +41,17 @@ std::optional<bool> NarrowPathSpells(bool) {
   return true;
 }
 
-DrainedPipe::DrainedPipe(const std::filesystem::path& folder) {
+ReadPipe::ReadPipe(const std::filesystem::path& folder, Reader reader) {
   const std::filesystem::path path = folder / "pipe";
   path_ = path.u16string();
   mkfifo(path.c_str(), 0600);
-  reader_ = std::thread([path] {
-    std::ifstream in(path, std::ios::binary);
+  reader_ = std::thread([path, reader] {
+    const int fd = open(path.c_str(), O_RDONLY);
     char sink[4096];
-    while (in.read(sink, sizeof sink) || in.gcount() > 0) {
+    while (reader == Reader::kDrains && read(fd, sink, sizeof sink) > 0) {
     }
+    close(fd);
   });
-}
-
-AbandonedPipe::AbandonedPipe(const std::filesystem::path& folder) {
-  const std::filesystem::path path = folder / "abandoned";
-  path_ = path.u16string();
-  mkfifo(path.c_str(), 0600);
-  reader_ = std::thread([path] { close(open(path.c_str(), O_RDONLY)); });
 }
 
 }  // namespace g722kit::test

@@ -21,31 +21,19 @@ std::optional<bool> NarrowPathSpells(bool in_code_page_1252) {
   return in_code_page_1252;
 }
 
-DrainedPipe::DrainedPipe(const std::filesystem::path& folder) {
+ReadPipe::ReadPipe(const std::filesystem::path& folder, Reader reader) {
   path_ = u"\\\\.\\pipe\\" + folder.filename().u16string();
   const HANDLE pipe =
       CreateNamedPipeW(reinterpret_cast<const wchar_t*>(path_.c_str()), PIPE_ACCESS_INBOUND,
                        PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr);
-  reader_ = std::thread([pipe] {
+  reader_ = std::thread([pipe, reader] {
     if (pipe == INVALID_HANDLE_VALUE) return;
     ConnectNamedPipe(pipe, nullptr);
     char sink[4096];
     DWORD count = 0;
-    while (ReadFile(pipe, sink, sizeof sink, &count, nullptr) && count > 0) {
+    while (reader == Reader::kDrains && ReadFile(pipe, sink, sizeof sink, &count, nullptr) &&
+           count > 0) {
     }
-    CloseHandle(pipe);
-  });
-}
-
-AbandonedPipe::AbandonedPipe(const std::filesystem::path& folder) {
-  path_ = u"\\\\.\\pipe\\abandoned-" + folder.filename().u16string();
-  const HANDLE pipe =
-      CreateNamedPipeW(reinterpret_cast<const wchar_t*>(path_.c_str()), PIPE_ACCESS_INBOUND,
-                       PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr);
-  reader_ = std::thread([pipe] {
-    if (pipe == INVALID_HANDLE_VALUE) return;
-    ConnectNamedPipe(pipe, nullptr);
-    DisconnectNamedPipe(pipe);
     CloseHandle(pipe);
   });
 }
