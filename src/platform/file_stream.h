@@ -1,4 +1,5 @@
-// File streams and path conversion: the thin layer between the file operations and the system.
+// File streams and path conversion: the thin layer between the file operations, the recorder and
+// the system.
 #pragma once
 
 #include <cstddef>
@@ -25,9 +26,6 @@ std::FILE* OpenForWriting(const char* path);
 
 // Whether a UTF-16 path can name a file on this system: valid UTF-16 within the system's limits.
 bool IsUsableWidePath(const char16_t* path);
-
-// The same as OpenForWriting, for a UTF-16 path.
-std::FILE* OpenForWritingWide(const char16_t* path);
 
 // Opens a regular file by UTF-16 path for reading and writing, unbuffered, without truncating
 // it: an existing file is opened as it is, a missing one is created, and created tells which.
@@ -68,5 +66,30 @@ int64_t RegularFileSize(std::FILE* file);
 // Whether path names the file that is open as file (following links); false when path names
 // no existing file.
 bool IsSameFile(std::FILE* file, const char* path);
+
+// The operations above that open, change, move in, close or remove a file, as a table: the
+// system's, or one that a test puts in its place to make them fail, as it can the wave input.
+// The functions above call the table in use; the queries (ToNarrow, IsUsableWidePath, IsFolder,
+// RegularFileSize, IsSameFile) always ask the system.
+struct FileService {
+  std::FILE* (*open_for_reading)(const char* path);
+  std::FILE* (*open_for_writing)(const char* path);
+  std::FILE* (*open_regular_for_update)(const char16_t* path, bool& created);
+  bool (*remove_file)(const char16_t* path);
+  int64_t (*read)(std::FILE* file, void* buffer, size_t size);
+  size_t (*write)(std::FILE* file, const void* buffer, size_t size);
+  bool (*truncate)(std::FILE* file, int64_t length);
+  bool (*seek_to)(std::FILE* file, int64_t offset);
+  bool (*seek_to_end)(std::FILE* file);
+  int64_t (*position)(std::FILE* file);
+  bool (*close)(std::FILE* file);
+};
+
+// The service of the system the library is built for, defined by the platform's adapter.
+const FileService& SystemFiles();
+
+// Replaces the service in use (for tests); nullptr restores the system's. Not to be called
+// while a file operation or a recording runs.
+void SetFileService(const FileService* service);
 
 }  // namespace g722kit::platform

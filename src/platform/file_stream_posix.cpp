@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "file_stream.h"
+#include "runtime_streams.h"
 
 namespace g722kit::platform {
 namespace {
@@ -39,28 +40,17 @@ bool IsRegular(int fd) {
   return fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
 }
 
-}  // namespace
-
-std::FILE* OpenForReading(const char* path) {
+std::FILE* SystemOpenForReading(const char* path) {
   return std::fopen(path, "rb");
 }
 
-std::FILE* OpenForWriting(const char* path) {
+std::FILE* SystemOpenForWriting(const char* path) {
   std::FILE* file = std::fopen(path, "wb");
   if (file != nullptr) std::setvbuf(file, nullptr, _IONBF, 0);
   return file;
 }
 
-bool IsUsableWidePath(const char16_t* path) {
-  return NarrowForm(path) != nullptr;
-}
-
-std::FILE* OpenForWritingWide(const char16_t* path) {
-  const char* narrow = NarrowForm(path);
-  return narrow != nullptr ? OpenForWriting(narrow) : nullptr;
-}
-
-std::FILE* OpenRegularForUpdate(const char16_t* path, bool& created) {
+std::FILE* SystemOpenRegularForUpdate(const char16_t* path, bool& created) {
   created = false;
   const char* narrow = NarrowForm(path);
   struct stat info {};
@@ -79,7 +69,7 @@ std::FILE* OpenRegularForUpdate(const char16_t* path, bool& created) {
   return file;
 }
 
-bool RemoveFile(const char16_t* path) {
+bool SystemRemoveFile(const char16_t* path) {
   const char* narrow = NarrowForm(path);
   return narrow != nullptr && unlink(narrow) == 0;
 }
@@ -88,7 +78,7 @@ bool RemoveFile(const char16_t* path) {
 // host handles it: not the library's to decide. SIGPIPE is blocked in this thread for the
 // write, and one that the write raised is taken off the pending signals before it is unblocked,
 // so the write only fails (EPIPE). A SIGPIPE already pending before the write is left alone.
-size_t Write(std::FILE* file, const void* buffer, size_t size) {
+size_t SystemWrite(std::FILE* file, const void* buffer, size_t size) {
   sigset_t pipe_signal;
   sigemptyset(&pipe_signal);
   sigaddset(&pipe_signal, SIGPIPE);
@@ -107,20 +97,32 @@ size_t Write(std::FILE* file, const void* buffer, size_t size) {
   return written;
 }
 
-bool Truncate(std::FILE* file, int64_t length) {
+bool SystemTruncate(std::FILE* file, int64_t length) {
   return std::fflush(file) == 0 && ftruncate(fileno(file), length) == 0;
 }
 
-bool SeekTo(std::FILE* file, int64_t offset) {
+bool SystemSeekTo(std::FILE* file, int64_t offset) {
   return fseeko(file, offset, SEEK_SET) == 0;
 }
 
-bool SeekToEnd(std::FILE* file) {
+bool SystemSeekToEnd(std::FILE* file) {
   return fseeko(file, 0, SEEK_END) == 0;
 }
 
-int64_t Position(std::FILE* file) {
+int64_t SystemPosition(std::FILE* file) {
   return ftello(file);
+}
+
+constexpr FileService kSystemFiles = {
+    SystemOpenForReading, SystemOpenForWriting, SystemOpenRegularForUpdate,
+    SystemRemoveFile,     RuntimeRead,          SystemWrite,
+    SystemTruncate,       SystemSeekTo,         SystemSeekToEnd,
+    SystemPosition,       RuntimeClose};
+
+}  // namespace
+
+bool IsUsableWidePath(const char16_t* path) {
+  return NarrowForm(path) != nullptr;
 }
 
 bool IsFolder(std::FILE* file) {
@@ -139,6 +141,10 @@ bool IsSameFile(std::FILE* file, const char* path) {
   struct stat path_info {};
   if (fstat(fileno(file), &open_info) != 0 || stat(path, &path_info) != 0) return false;
   return open_info.st_dev == path_info.st_dev && open_info.st_ino == path_info.st_ino;
+}
+
+const FileService& SystemFiles() {
+  return kSystemFiles;
 }
 
 }  // namespace g722kit::platform

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "file_stream.h"
+#include "runtime_streams.h"
 #include "wide_path.h"
 
 namespace g722kit::platform {
@@ -49,33 +50,19 @@ bool Identify(HANDLE handle, BY_HANDLE_FILE_INFORMATION& info) {
   return handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(handle, &info) != 0;
 }
 
-}  // namespace
-
-std::FILE* OpenForReading(const char* path) {
+std::FILE* SystemOpenForReading(const char* path) {
   wchar_t wide[kNarrowPathCapacity];
   if (!ToWide(path, wide)) return nullptr;
   return _wfopen(wide, L"rb");
 }
 
-std::FILE* OpenForWriting(const char* path) {
+std::FILE* SystemOpenForWriting(const char* path) {
   wchar_t wide[kNarrowPathCapacity];
   if (!ToWide(path, wide)) return nullptr;
   return OpenWideForWriting(wide);
 }
 
-bool IsUsableWidePath(const char16_t* path) {
-  const wchar_t* wide = AsWide(path);
-  if (wcsnlen(wide, kMaxWidePath + 1) > kMaxWidePath) return false;
-  // Measuring the UTF-8 form fails on an unpaired surrogate, which is no valid UTF-16.
-  return WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, -1, nullptr, 0, nullptr,
-                             nullptr) > 0;
-}
-
-std::FILE* OpenForWritingWide(const char16_t* path) {
-  return OpenWideForWriting(AsWide(path));
-}
-
-std::FILE* OpenRegularForUpdate(const char16_t* path, bool& created) {
+std::FILE* SystemOpenRegularForUpdate(const char16_t* path, bool& created) {
   created = false;
   const wchar_t* wide = AsWide(path);
   if (IsPipeName(wide)) return nullptr;
@@ -109,16 +96,16 @@ std::FILE* OpenRegularForUpdate(const char16_t* path, bool& created) {
   return file;
 }
 
-bool RemoveFile(const char16_t* path) {
+bool SystemRemoveFile(const char16_t* path) {
   return DeleteFileW(AsWide(path)) != 0;
 }
 
 // Windows has no SIGPIPE: a write into a pipe whose reader went away just fails.
-size_t Write(std::FILE* file, const void* buffer, size_t size) {
+size_t SystemWrite(std::FILE* file, const void* buffer, size_t size) {
   return std::fwrite(buffer, 1, size, file);
 }
 
-bool Truncate(std::FILE* file, int64_t length) {
+bool SystemTruncate(std::FILE* file, int64_t length) {
   const HANDLE handle = HandleOf(file);
   LARGE_INTEGER end;
   end.QuadPart = length;
@@ -126,16 +113,32 @@ bool Truncate(std::FILE* file, int64_t length) {
          SetFilePointerEx(handle, end, nullptr, FILE_BEGIN) && SetEndOfFile(handle);
 }
 
-bool SeekTo(std::FILE* file, int64_t offset) {
+bool SystemSeekTo(std::FILE* file, int64_t offset) {
   return _fseeki64(file, offset, SEEK_SET) == 0;
 }
 
-bool SeekToEnd(std::FILE* file) {
+bool SystemSeekToEnd(std::FILE* file) {
   return _fseeki64(file, 0, SEEK_END) == 0;
 }
 
-int64_t Position(std::FILE* file) {
+int64_t SystemPosition(std::FILE* file) {
   return _ftelli64(file);
+}
+
+constexpr FileService kSystemFiles = {
+    SystemOpenForReading, SystemOpenForWriting, SystemOpenRegularForUpdate,
+    SystemRemoveFile,     RuntimeRead,          SystemWrite,
+    SystemTruncate,       SystemSeekTo,         SystemSeekToEnd,
+    SystemPosition,       RuntimeClose};
+
+}  // namespace
+
+bool IsUsableWidePath(const char16_t* path) {
+  const wchar_t* wide = AsWide(path);
+  if (wcsnlen(wide, kMaxWidePath + 1) > kMaxWidePath) return false;
+  // Measuring the UTF-8 form fails on an unpaired surrogate, which is no valid UTF-16.
+  return WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, -1, nullptr, 0, nullptr,
+                             nullptr) > 0;
 }
 
 bool IsFolder(std::FILE* file) {
@@ -172,6 +175,10 @@ bool IsSameFile(std::FILE* file, const char* path) {
                     open_info.nFileIndexLow == path_info.nFileIndexLow;
   CloseHandle(named);
   return same;
+}
+
+const FileService& SystemFiles() {
+  return kSystemFiles;
 }
 
 }  // namespace g722kit::platform
