@@ -44,7 +44,8 @@ int64_t Read(std::FILE* file, void* buffer, size_t size);
 size_t Write(std::FILE* file, const void* buffer, size_t size);
 
 // Sets the file's length, cutting what lies beyond or extending it with zero bytes; false when
-// that is not possible. The position afterwards is unspecified.
+// that is not possible, in which case the file is unchanged. A stream positioned at the new
+// length stays there; from any other position it is afterwards unspecified.
 bool Truncate(std::FILE* file, int64_t length);
 
 // Moves to a byte offset from the start, or to the end; false when the file cannot be positioned.

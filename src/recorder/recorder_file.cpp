@@ -52,10 +52,11 @@ int32_t RecorderOpenFile(const char16_t* path) {
 
 int32_t RecorderBeginFile() {
   recorder.before.touched = true;
-  // The header goes first and the cut comes last, so that a failure of either leaves what the
-  // file held beyond its first bytes, which RecorderAbandonFile puts back.
-  if (!WriteHeaderAtStart() || !platform::Truncate(recorder.output, kWavHeaderBytes) ||
-      !platform::SeekTo(recorder.output, kWavHeaderBytes)) {
+  // The cut comes last, after the header and the move behind it: a failure of any step leaves
+  // what the file held beyond its first bytes, which RecorderAbandonFile puts back. The cut
+  // leaves the position behind the header, where it is.
+  if (!WriteHeaderAtStart() || !platform::SeekTo(recorder.output, kWavHeaderBytes) ||
+      !platform::Truncate(recorder.output, kWavHeaderBytes)) {
     return G722KIT_ERR_WRITE;
   }
   recorder.writing = true;
