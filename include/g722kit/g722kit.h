@@ -73,7 +73,8 @@ G722KIT_API int32_t G722Encode(const char16_t* inPath, const char16_t* outPath);
  *                             header describes them (half a sample a short write left is cut),
  *                             unless the output cannot be repositioned (a pipe, a device)
  *   G722KIT_ERR_HEADER        the output cannot be repositioned or measured (a pipe, a device):
- *                             the samples were written but the header could not be finished
+ *                             the samples were written, but the header, which claims no samples
+ *                             until it is finished, could not be finished
  *   G722KIT_ERR_TOO_LARGE     the samples cannot fit the 4 GiB a WAV file can describe: for a
  *                             regular input this is known before anything is written, and the
  *                             output is not touched; an input of unknown length (a pipe) is

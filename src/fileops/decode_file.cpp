@@ -63,7 +63,9 @@ void FinishHeaderAfterFailure(std::FILE* output) {
 }
 
 int32_t DecodeFile(const FilePair& files) {
-  WavHeaderFill(header, 16036, 16000);
+  // Until it is finished, the header claims no samples: an output whose header cannot be
+  // finished (a failing seek, a pipe) then never claims samples it does not hold.
+  WavHeaderFillForData(header, 0);
   if (!WavHeaderWrite(header, files.output)) return G722KIT_ERR_WRITE;
   G722State state;
   G722DecoderInit(&state, 64000, G722Option8k);
