@@ -1,7 +1,6 @@
 // What the file tests need from the system they run on; the build picks the implementation.
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -11,26 +10,6 @@ namespace g722kit::test {
 
 // A device that takes every write and cannot be measured: /dev/null, or NUL on Windows.
 std::u16string NullDevice();
-
-// A device whose writes fail as a full disk does (/dev/full); none on Windows.
-std::optional<std::u16string> FullDevice();
-
-// While it exists, the files this process writes cannot grow past a size: a write past it
-// stores what fits and then fails, as on a full disk. A file size limit with SIGXFSZ ignored on
-// POSIX; Windows has no such limit, and there applied() is false.
-class FileSizeCap {
- public:
-  explicit FileSizeCap(uint64_t bytes);
-  ~FileSizeCap();
-  FileSizeCap(const FileSizeCap&) = delete;
-  FileSizeCap& operator=(const FileSizeCap&) = delete;
-  bool applied() const { return applied_; }
-
- private:
-  bool applied_ = false;
-  uint64_t saved_limit_ = 0;
-  void (*saved_handler_)(int) = nullptr;
-};
 
 // Whether this system's narrow paths spell a name: UTF-8 (POSIX) spells every name; on Windows
 // the ANSI code page does, and code page 1252, the one under Wine with a UTF-8 locale, spells

@@ -1,9 +1,6 @@
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <csignal>
 
 #include "system_support.h"
 
@@ -11,30 +8,6 @@ namespace g722kit::test {
 
 std::u16string NullDevice() {
   return u"/dev/null";
-}
-
-std::optional<std::u16string> FullDevice() {
-  return u"/dev/full";
-}
-
-FileSizeCap::FileSizeCap(uint64_t bytes) {
-  rlimit limit{};
-  if (getrlimit(RLIMIT_FSIZE, &limit) != 0) return;
-  saved_limit_ = limit.rlim_cur;
-  limit.rlim_cur = bytes;
-  if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return;
-  // A write past the limit would otherwise end the process.
-  saved_handler_ = std::signal(SIGXFSZ, SIG_IGN);
-  applied_ = true;
-}
-
-FileSizeCap::~FileSizeCap() {
-  if (!applied_) return;
-  rlimit limit{};
-  getrlimit(RLIMIT_FSIZE, &limit);
-  limit.rlim_cur = saved_limit_;
-  setrlimit(RLIMIT_FSIZE, &limit);
-  std::signal(SIGXFSZ, saved_handler_);
 }
 
 std::optional<bool> NarrowPathSpells(bool) {

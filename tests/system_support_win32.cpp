@@ -8,14 +8,6 @@ std::u16string NullDevice() {
   return u"NUL";
 }
 
-std::optional<std::u16string> FullDevice() {
-  return std::nullopt;
-}
-
-FileSizeCap::FileSizeCap(uint64_t) {}
-
-FileSizeCap::~FileSizeCap() = default;
-
 std::optional<bool> NarrowPathSpells(bool in_code_page_1252) {
   if (GetACP() != 1252) return std::nullopt;
   return in_code_page_1252;

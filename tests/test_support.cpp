@@ -47,6 +47,19 @@ std::vector<uint8_t> PcmBytes(const std::vector<int16_t>& samples) {
   return bytes;
 }
 
+uint32_t U32At(const std::vector<uint8_t>& bytes, size_t offset) {
+  return bytes[offset] | (bytes[offset + 1] << 8) | (bytes[offset + 2] << 16) |
+         (static_cast<uint32_t>(bytes[offset + 3]) << 24);
+}
+
+std::vector<int16_t> SamplesAfterHeader(const std::vector<uint8_t>& wav) {
+  std::vector<int16_t> samples((wav.size() - 44) / 2);
+  for (size_t i = 0; i < samples.size(); i++) {
+    samples[i] = static_cast<int16_t>(wav[44 + 2 * i] | (wav[45 + 2 * i] << 8));
+  }
+  return samples;
+}
+
 std::vector<int16_t> SpeechLikeSignal(size_t count, int sample_rate, uint32_t seed) {
   std::mt19937 random(seed);
   std::normal_distribution<double> noise(0.0, 1.0);

@@ -31,6 +31,12 @@ void WriteBytes(const std::filesystem::path& file, const std::vector<uint8_t>& b
 // Samples as the little-endian bytes of a raw PCM file.
 std::vector<uint8_t> PcmBytes(const std::vector<int16_t>& samples);
 
+// The little-endian 32-bit value at offset.
+uint32_t U32At(const std::vector<uint8_t>& bytes, size_t offset);
+
+// The samples of a WAV file the library wrote: every whole sample after its 44-byte header.
+std::vector<int16_t> SamplesAfterHeader(const std::vector<uint8_t>& wav);
+
 // The path as the host passes it: UTF-16.
 inline std::u16string U16(const std::filesystem::path& file) {
   return file.u16string();
