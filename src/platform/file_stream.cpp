@@ -1,10 +1,29 @@
-// Which file service the streams go through: the system's, or one that a test put in its place.
+// Which file service the streams go through: the system's, or one that a test put in its place;
+// and the system's, of its own operations and the C runtime's that are alike everywhere.
 #include "file_stream.h"
 
 #include <atomic>
 
+#include "system_files.h"
+
 namespace g722kit::platform {
 namespace {
+
+int64_t RuntimeRead(std::FILE* file, void* buffer, size_t size) {
+  const size_t count = std::fread(buffer, 1, size, file);
+  if (count == 0 && std::ferror(file)) return -1;
+  return static_cast<int64_t>(count);
+}
+
+bool RuntimeClose(std::FILE* file) {
+  return std::fclose(file) == 0;
+}
+
+constexpr FileService kSystemFiles = {
+    SystemOpenForReading, SystemOpenForWriting, SystemOpenRegularForUpdate,
+    SystemRemoveFile,     RuntimeRead,          SystemWrite,
+    SystemTruncate,       SystemSeekTo,         SystemSeekToEnd,
+    SystemPosition,       RuntimeClose};
 
 std::atomic<const FileService*> replacement{nullptr};
 
@@ -14,6 +33,10 @@ const FileService& Files() {
 }
 
 }  // namespace
+
+const FileService& SystemFiles() {
+  return kSystemFiles;
+}
 
 void SetFileService(const FileService* service) {
   replacement.store(service);

@@ -86,7 +86,7 @@ struct FileService {
   bool (*close)(std::FILE* file);
 };
 
-// The service of the system the library is built for, defined by the platform's adapter.
+// The service of the system the library is built for.
 const FileService& SystemFiles();
 
 // Replaces the service in use (for tests); nullptr restores the system's. Not to be called

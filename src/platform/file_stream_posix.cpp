@@ -9,7 +9,7 @@
 #include <ctime>
 
 #include "file_stream.h"
-#include "runtime_streams.h"
+#include "system_files.h"
 
 namespace g722kit::platform {
 namespace {
@@ -39,6 +39,8 @@ bool IsRegular(int fd) {
   struct stat info {};
   return fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
 }
+
+}  // namespace
 
 std::FILE* SystemOpenForReading(const char* path) {
   return std::fopen(path, "rb");
@@ -113,14 +115,6 @@ int64_t SystemPosition(std::FILE* file) {
   return ftello(file);
 }
 
-constexpr FileService kSystemFiles = {
-    SystemOpenForReading, SystemOpenForWriting, SystemOpenRegularForUpdate,
-    SystemRemoveFile,     RuntimeRead,          SystemWrite,
-    SystemTruncate,       SystemSeekTo,         SystemSeekToEnd,
-    SystemPosition,       RuntimeClose};
-
-}  // namespace
-
 bool IsUsableWidePath(const char16_t* path) {
   return NarrowForm(path) != nullptr;
 }
@@ -141,10 +135,6 @@ bool IsSameFile(std::FILE* file, const char* path) {
   struct stat path_info {};
   if (fstat(fileno(file), &open_info) != 0 || stat(path, &path_info) != 0) return false;
   return open_info.st_dev == path_info.st_dev && open_info.st_ino == path_info.st_ino;
-}
-
-const FileService& SystemFiles() {
-  return kSystemFiles;
 }
 
 }  // namespace g722kit::platform

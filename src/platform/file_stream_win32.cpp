@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "file_stream.h"
-#include "runtime_streams.h"
+#include "system_files.h"
 #include "wide_path.h"
 
 namespace g722kit::platform {
@@ -49,6 +49,8 @@ HANDLE HandleOf(std::FILE* file) {
 bool Identify(HANDLE handle, BY_HANDLE_FILE_INFORMATION& info) {
   return handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(handle, &info) != 0;
 }
+
+}  // namespace
 
 std::FILE* SystemOpenForReading(const char* path) {
   wchar_t wide[kNarrowPathCapacity];
@@ -125,14 +127,6 @@ int64_t SystemPosition(std::FILE* file) {
   return _ftelli64(file);
 }
 
-constexpr FileService kSystemFiles = {
-    SystemOpenForReading, SystemOpenForWriting, SystemOpenRegularForUpdate,
-    SystemRemoveFile,     RuntimeRead,          SystemWrite,
-    SystemTruncate,       SystemSeekTo,         SystemSeekToEnd,
-    SystemPosition,       RuntimeClose};
-
-}  // namespace
-
 bool IsUsableWidePath(const char16_t* path) {
   const wchar_t* wide = AsWide(path);
   if (wcsnlen(wide, kMaxWidePath + 1) > kMaxWidePath) return false;
@@ -175,10 +169,6 @@ bool IsSameFile(std::FILE* file, const char* path) {
                     open_info.nFileIndexLow == path_info.nFileIndexLow;
   CloseHandle(named);
   return same;
-}
-
-const FileService& SystemFiles() {
-  return kSystemFiles;
 }
 
 }  // namespace g722kit::platform
