@@ -3,8 +3,10 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 
 #include "codec_settings.h"
+#include "g722_container.h"
 
 namespace g722kit::tool {
 
@@ -13,6 +15,8 @@ struct ConversionArguments {
   std::filesystem::path input;
   std::filesystem::path output;
   CodecSettings codec;
+  std::optional<Container> container;  // encode: --container; none: by the output's extension
+  bool align = false;                  // --align: trim the two-band codec's delay
 };
 void Encode(const ConversionArguments& args);
 void Decode(const ConversionArguments& args);
