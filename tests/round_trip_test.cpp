@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <numbers>
 
 #include "g722kit/g722.h"
 #include "test_support.h"
@@ -63,7 +64,8 @@ TEST(RoundTrip, LoudTwoBandSignalsKeepTheirSign) {
     for (const double amplitude : {32700.0, 26000.0}) {
       std::vector<int16_t> input(16000);
       for (size_t i = 0; i < input.size(); i++)
-        input[i] = static_cast<int16_t>(amplitude * std::sin(2 * M_PI * hz * i / 16000));
+        input[i] =
+            static_cast<int16_t>(amplitude * std::sin(2 * std::numbers::pi * hz * i / 16000));
       const std::vector<int16_t> decoded = DecodeAll(64000, 0, EncodeAll(64000, 0, input));
       int flips = 0;
       for (size_t i = 0; i + kDelay < decoded.size(); i++) {
