@@ -9,6 +9,7 @@
 #include "output_file.h"
 #include "progress.h"
 #include "recording_file.h"
+#include "stderr_capture.h"
 #include "system.h"
 #include "tool_error.h"
 
@@ -20,15 +21,25 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// How long past the seconds asked for the input may fall behind before the tool gives up.
-constexpr auto kStallAllowance = std::chrono::seconds(5);
+// How long the input may fall behind the second it owes before the tool gives up: the recorder
+// delivers one whole second at a time, the first one after the device has started (a sound
+// server takes a second or two).
+constexpr auto kStallAllowance = std::chrono::seconds(2);
+constexpr auto kStartAllowance = std::chrono::seconds(2);
 
-// Starts the recorder into file, or throws with the cause. The recorder wants Stop after a
-// start that failed at the device, to close what it opened.
+// Starts the recorder into file, or throws with the cause. What ALSA prints on the way is shown
+// only when the start succeeds: a failure's one-line message says it all. The recorder wants
+// Stop after a start that failed at the device, to close what it opened.
 void StartRecorder(const OutputFile& file) {
-  const int32_t result = G711ADPCMSoundRecorderStart(file.path().u16string().c_str());
-  if (result == G722KIT_OK) return;
-  G711ADPCMSoundRecorderStop();
+  int32_t result = G722KIT_OK;
+  const std::string alsa_messages = CaptureStderr([&] {
+    result = G711ADPCMSoundRecorderStart(file.path().u16string().c_str());
+    if (result != G722KIT_OK) G711ADPCMSoundRecorderStop();
+  });
+  if (result == G722KIT_OK) {
+    std::fputs(alsa_messages.c_str(), stderr);
+    return;
+  }
   switch (result) {
     case G722KIT_ERR_DEVICE_OPEN:
     case G722KIT_ERR_DEVICE_QUEUE:
@@ -66,20 +77,19 @@ std::string StatusText(const fs::path& target, Clock::duration elapsed,
 bool RunUntilDone(const RecordArguments& args, const OutputFile& file) {
   StatusLine status;
   const Clock::time_point start = Clock::now();
+  Clock::time_point last_second = start + kStartAllowance;
   std::optional<double> level;
-  int64_t levelled = 0;
+  int64_t seconds = 0;
   while (!InterruptRequested()) {
-    const int64_t seconds = RecordedSeconds(file.path());
+    const Clock::time_point now = Clock::now();
+    if (const int64_t recorded = RecordedSeconds(file.path()); recorded != seconds) {
+      seconds = recorded;
+      last_second = now;
+      if (status.enabled()) level = SecondLevelDb(file.path(), seconds - 1);
+    }
     if (args.seconds > 0 && seconds >= args.seconds) return true;
-    const Clock::duration elapsed = Clock::now() - start;
-    if (args.seconds > 0 && elapsed > std::chrono::seconds(args.seconds) + kStallAllowance) {
-      return false;
-    }
-    if (seconds > levelled && status.enabled()) {
-      level = SecondLevelDb(file.path(), seconds - 1);
-      levelled = seconds;
-    }
-    status.Show(StatusText(file.target(), elapsed, level));
+    if (now - last_second > std::chrono::seconds(1) + kStallAllowance) return false;
+    status.Show(StatusText(file.target(), now - start, level));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   return true;

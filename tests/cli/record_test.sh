@@ -39,6 +39,17 @@ expect_speech() {
   awk -v rms="$rms" 'BEGIN {exit !(rms > 0.01)}' || fail "$1 is silent (RMS $rms)"
 }
 
+# wait_for_seconds NAME N: up to 10 s for N seconds of audio in the recording NAME (or the
+# temporary file it is written to).
+wait_for_seconds() {
+  local size
+  for _ in $(seq 200); do
+    size=$(find . \( -name "$1" -o -name ".$1.*.tmp" \) -printf '%s\n' | sort -n | tail -1)
+    ((${size:-0} >= 44 + $2 * 16000)) && return
+    sleep 0.05
+  done
+}
+
 sound_server_env "$work"
 mkdir "$work/out"
 cd "$work/out"
@@ -60,6 +71,13 @@ grep -qx "g722kit: cannot record from the audio input: the audio input device co
   "$work/stderr" || fail "stderr: $(cat "$work/stderr")"
 expect "kept.wav" keep "$(cat kept.wav)"
 expect_files kept.wav
+
+echo "== no audio configuration: ALSA's own lines are kept from the user"
+status=0
+ALSA_CONFIG_PATH=/dev/null "$tool" record --check >"$work/stdout" 2>"$work/stderr" || status=$?
+expect "exit code" 6 "$status"
+expect "stderr" "g722kit: cannot record from the audio input: the audio input device could not be opened" \
+  "$(cat "$work/stderr")"
 
 echo "== start a sound server and play speech into it"
 sink=g722kit_cli
@@ -84,11 +102,7 @@ echo "== stopped with SIGINT after two seconds"
 pactl play-sample speech "$sink"
 "$tool" record stopped.wav >"$work/stdout" 2>"$work/stderr" &
 recorder=$!
-for _ in $(seq 200); do # up to 10 s for two seconds of audio in the file being written
-  size=$(find . -name '.stopped.wav.*.tmp' -printf '%s' 2>/dev/null)
-  ((${size:-0} >= 44 + 2 * 16000)) && break
-  sleep 0.05
-done
+wait_for_seconds stopped.wav 2
 kill -INT "$recorder"
 status=0
 wait "$recorder" || status=$?
@@ -99,4 +113,26 @@ seconds=$(sed -n 's/^stopped.wav: \([0-9]*\) s of 16-bit mono audio at 8000 Hz$/
 expect "stderr" "" "$(cat "$work/stderr")"
 expect_speech stopped.wav "$seconds"
 expect_files "kept.wav stopped.wav"
-echo "record: 5 passed, 0 failed"
+echo "== a sound server that stops delivering: exit 6 within seconds, the audio kept"
+pactl play-sample speech "$sink"
+"$tool" record stalled.wav >"$work/stdout" 2>"$work/stderr" &
+recorder=$!
+wait_for_seconds stalled.wav 2
+kill -STOP "$daemon"
+sleep 4 # the tool gives up 3 s after the last second came; the recorder's stop then waits for the server
+kill -CONT "$daemon"
+for _ in $(seq 50); do # it is done at once, not recording on
+  kill -0 "$recorder" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$recorder" 2>/dev/null && fail "still recording 5 s after the server stopped delivering"
+status=0
+wait "$recorder" || status=$?
+recorder=""
+expect "exit code" 6 "$status"
+seconds=$(sed -n 's/^stalled.wav: \([0-9]*\) s of 16-bit mono audio at 8000 Hz$/\1/p' "$work/stdout")
+((${seconds:-0} >= 2)) || fail "stdout: $(cat "$work/stdout")"
+expect "stderr" "g722kit: the audio input stopped delivering after $seconds s; stalled.wav keeps them" \
+  "$(cat "$work/stderr")"
+expect_speech stalled.wav "$seconds"
+echo "record: 7 passed, 0 failed"
