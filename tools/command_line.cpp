@@ -62,37 +62,50 @@ int ParseNumber(const std::string& name, const std::string& text, const std::str
   return value;
 }
 
-void AddConversionOptions(CLI::App& command, FileArguments& files, ConversionArguments& args,
-                          ConversionText& text, const std::string& in, const std::string& ext) {
-  command.add_option("FILES", files.files, in)->required()->type_name("");
-  command.add_option("-o,--output", files.output,
-                     "Output file (one input) or folder (several, or a name ending in '/')");
-  command.add_flag("-f,--force", files.force, "Replace existing outputs named " + ext);
-  command.add_option("-j,--jobs", text.jobs, "Files converted at once (default: one per core)")
+// An encode or decode as the command line gives it.
+struct ConversionCommand {
+  FileArguments files;
+  ConversionArguments options;
+  ConversionText text;
+};
+
+void AddConversionOptions(CLI::App& command, ConversionCommand& values, const std::string& in,
+                          const std::string& name) {
+  command.add_option("FILES", values.files.files, in)->required()->type_name("");
+  command
+      .add_option("-o,--output", values.files.output,
+                  "Output file (one input) or folder (several, or a name ending in '/')")
+      ->type_name("OUT|DIR");
+  command.add_flag("-f,--force", values.files.force, "Replace existing outputs named " + name);
+  command
+      .add_option("-j,--jobs", values.text.jobs, "Files converted at once (default: one per core)")
       ->type_name("N");
-  command.add_option("-b,--bitrate", text.bitrate, "Bit rate of the codes: 64000, 56000 or 48000")
+  command
+      .add_option("-b,--bitrate", values.text.bitrate,
+                  "Bit rate of the codes: 64000, 56000 or 48000")
       ->type_name("BITS/S")
       ->capture_default_str();
-  command.add_flag("-w,--wideband", args.codec.wideband,
+  command.add_flag("-w,--wideband", values.options.codec.wideband,
                    "16 kHz PCM in two sub-bands (the G.722 of telephony) instead of 8 kHz");
-  command.add_flag("-p,--packed", args.codec.packed,
+  command.add_flag("-p,--packed", values.options.codec.packed,
                    "Pack 7- or 6-bit codes into a bit stream (56000 and 48000 bit/s)");
-  command.add_flag("--align", args.align,
+  command.add_flag("--align", values.options.align,
                    "Line the two-band codec's output up with its input: no 22-sample delay");
 }
 
-// Fills in the values that ConversionText holds.
-void ParseConversionText(const ConversionText& text, FileArguments& files,
-                         ConversionArguments& args) {
-  args.codec.bitrate = ParseNumber("--bitrate", text.bitrate, "64000, 56000 or 48000",
-                                   [](int v) { return v == 64000 || v == 56000 || v == 48000; });
+// Fills in the values that the command's text holds.
+void ParseConversionText(ConversionCommand& command) {
+  const ConversionText& text = command.text;
+  command.options.codec.bitrate =
+      ParseNumber("--bitrate", text.bitrate, "64000, 56000 or 48000",
+                  [](int v) { return v == 64000 || v == 56000 || v == 48000; });
   if (!text.jobs.empty()) {
-    files.jobs = ParseNumber("--jobs", text.jobs, "a number of files at once, 1 or more",
-                             [](int v) { return v >= 1; });
+    command.files.jobs = ParseNumber("--jobs", text.jobs, "a number of files at once, 1 or more",
+                                     [](int v) { return v >= 1; });
   }
   if (!text.container.empty()) {
-    args.container = ParseContainerName(text.container);
-    if (!args.container) {
+    command.options.container = ParseContainerName(text.container);
+    if (!command.options.container) {
       throw ToolError(kExitUsage, "--container " + text.container + ": expected wav, au or raw");
     }
   }
@@ -100,12 +113,8 @@ void ParseConversionText(const ConversionText& text, FileArguments& files,
 
 // The parsed values live as long as the application that fills them.
 struct Arguments {
-  FileArguments encode_files;
-  ConversionArguments encode;
-  ConversionText encode_text;
-  FileArguments decode_files;
-  ConversionArguments decode;
-  ConversionText decode_text;
+  ConversionCommand encode;
+  ConversionCommand decode;
   RecordArguments record;
   std::filesystem::path info;
   CompareArguments compare;
@@ -113,12 +122,12 @@ struct Arguments {
 };
 
 // Runs an encode or decode over every file the command line names.
-int Convert(const FileArguments& files, const ConversionArguments& options,
-            const std::string& extension, const std::string& verb, char** argv,
-            void (*conversion)(const ConversionArguments&)) {
-  const std::vector<PlannedFile> planned = PlanFiles(files, extension);
-  return RunPlannedFiles(planned, files, verb, argv, [&](const PlannedFile& file) {
-    ConversionArguments args = options;
+int Convert(ConversionCommand& command, const std::string& extension, const std::string& verb,
+            char** argv, void (*conversion)(const ConversionArguments&)) {
+  ParseConversionText(command);
+  const std::vector<PlannedFile> planned = PlanFiles(command.files, extension);
+  return RunPlannedFiles(planned, command.files, verb, argv, [&](const PlannedFile& file) {
+    ConversionArguments args = command.options;
     args.input = file.input;
     args.output = file.output;
     conversion(args);
@@ -148,13 +157,13 @@ void AddCommands(CLI::App& app, Arguments& args, std::map<const CLI::App*, Runne
       "options. The default is the library's file format: 64000 bit/s, 8 kHz, one code per\n"
       "byte, NAME.g722.\n\n" +
           std::string(kFilesHelp));
-  AddConversionOptions(*encode, args.encode_files, args.encode, args.encode_text,
-                       "Audio to encode, then OUT or a folder", "NAME.g722");
-  encode->add_option("--container", args.encode_text.container,
-                     "Container of the codes: wav, au or raw (default: by OUT's extension)");
+  AddConversionOptions(*encode, args.encode, "Audio to encode, then OUT or a folder", "NAME.g722");
+  encode
+      ->add_option("--container", args.encode.text.container,
+                   "Container of the codes (default: by OUT's extension)")
+      ->type_name("wav|au|raw");
   runners[encode] = [&args, argv] {
-    ParseConversionText(args.encode_text, args.encode_files, args.encode);
-    return Convert(args.encode_files, args.encode, ".g722", "encoded", argv, Encode);
+    return Convert(args.encode, ".g722", "encoded", argv, Encode);
   };
 
   CLI::App* decode = AddCommand(
@@ -163,12 +172,9 @@ void AddCommands(CLI::App& app, Arguments& args, std::map<const CLI::App*, Runne
       "the options they were encoded with. The output is 16-bit mono PCM at 8000 samples/s,\n"
       "or 16000 with --wideband (and from a WAV or AU file), NAME.wav by default.\n\n" +
           std::string(kFilesHelp));
-  AddConversionOptions(*decode, args.decode_files, args.decode, args.decode_text,
-                       "G.722 files to decode, then OUT or a folder", "NAME.wav");
-  runners[decode] = [&args, argv] {
-    ParseConversionText(args.decode_text, args.decode_files, args.decode);
-    return Convert(args.decode_files, args.decode, ".wav", "decoded", argv, Decode);
-  };
+  AddConversionOptions(*decode, args.decode, "G.722 files to decode, then OUT or a folder",
+                       "NAME.wav");
+  runners[decode] = [&args, argv] { return Convert(args.decode, ".wav", "decoded", argv, Decode); };
 
   CLI::App* record = AddCommand(
       app, "record", "Record the audio input into a WAV file",

@@ -34,6 +34,21 @@ constexpr size_t kHeadBytes = 65536;
 constexpr std::array<uint8_t, 14> kGuidTail = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
                                                0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
+// What the containers are called on the command line and for people.
+struct ContainerNames {
+  Container container;
+  const char* name;
+  const char* title;
+};
+constexpr ContainerNames kContainerNames[] = {
+    {Container::kRaw, "raw", "raw"}, {Container::kWav, "wav", "WAV"}, {Container::kAu, "au", "AU"}};
+
+const ContainerNames& NamesOf(Container container) {
+  return *std::find_if(
+      std::begin(kContainerNames), std::end(kContainerNames),
+      [container](const ContainerNames& names) { return names.container == container; });
+}
+
 class Bytes {
  public:
   void Tag(const char (&tag)[5]) { out_.insert(out_.end(), tag, tag + 4); }
@@ -171,34 +186,18 @@ std::optional<ContainerLayout> ReadAu(std::span<const uint8_t> head, const fs::p
 }  // namespace
 
 std::optional<Container> ParseContainerName(const std::string& name) {
-  for (Container container : {Container::kRaw, Container::kWav, Container::kAu}) {
-    if (name == ContainerName(container)) return container;
+  for (const ContainerNames& names : kContainerNames) {
+    if (name == names.name) return names.container;
   }
   return std::nullopt;
 }
 
 const char* ContainerName(Container container) {
-  switch (container) {
-    case Container::kWav:
-      return "wav";
-    case Container::kAu:
-      return "au";
-    case Container::kRaw:
-      break;
-  }
-  return "raw";
+  return NamesOf(container).name;
 }
 
 const char* ContainerTitle(Container container) {
-  switch (container) {
-    case Container::kWav:
-      return "WAV";
-    case Container::kAu:
-      return "AU";
-    case Container::kRaw:
-      break;
-  }
-  return "raw";
+  return NamesOf(container).title;
 }
 
 Container ContainerFor(const fs::path& output, std::optional<Container> chosen) {

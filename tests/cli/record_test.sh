@@ -50,6 +50,25 @@ wait_for_seconds() {
   done
 }
 
+# record_two_seconds NAME: plays the speech and records it into NAME in the background
+# ($recorder), returning once two seconds are in the file.
+record_two_seconds() {
+  pactl play-sample speech "$sink"
+  "$tool" record "$1" >"$work/stdout" 2>"$work/stderr" &
+  recorder=$!
+  wait_for_seconds "$1" 2
+}
+
+# finish_recording NAME: waits for the recorder to end; sets $status, its exit code, and
+# $seconds, the length its line on stdout gives, at least 2.
+finish_recording() {
+  status=0
+  wait "$recorder" || status=$?
+  recorder=""
+  seconds=$(sed -n "s/^$1: \([0-9]*\) s of 16-bit mono audio at 8000 Hz\$/\1/p" "$work/stdout")
+  ((${seconds:-0} >= 2)) || fail "stdout: $(cat "$work/stdout")"
+}
+
 sound_server_env "$work"
 mkdir "$work/out"
 cd "$work/out"
@@ -99,25 +118,16 @@ expect_speech kept.wav 2
 expect_files kept.wav
 
 echo "== stopped with SIGINT after two seconds"
-pactl play-sample speech "$sink"
-"$tool" record stopped.wav >"$work/stdout" 2>"$work/stderr" &
-recorder=$!
-wait_for_seconds stopped.wav 2
+record_two_seconds stopped.wav
 kill -INT "$recorder"
-status=0
-wait "$recorder" || status=$?
-recorder=""
+finish_recording stopped.wav
 expect "exit code" 0 "$status"
-seconds=$(sed -n 's/^stopped.wav: \([0-9]*\) s of 16-bit mono audio at 8000 Hz$/\1/p' "$work/stdout")
-((${seconds:-0} >= 2)) || fail "stdout: $(cat "$work/stdout")"
 expect "stderr" "" "$(cat "$work/stderr")"
 expect_speech stopped.wav "$seconds"
 expect_files "kept.wav stopped.wav"
+
 echo "== a sound server that stops delivering: exit 6 within seconds, the audio kept"
-pactl play-sample speech "$sink"
-"$tool" record stalled.wav >"$work/stdout" 2>"$work/stderr" &
-recorder=$!
-wait_for_seconds stalled.wav 2
+record_two_seconds stalled.wav
 kill -STOP "$daemon"
 sleep 4 # the tool gives up 3 s after the last second came; the recorder's stop then waits for the server
 kill -CONT "$daemon"
@@ -126,12 +136,8 @@ for _ in $(seq 50); do # it is done at once, not recording on
   sleep 0.1
 done
 kill -0 "$recorder" 2>/dev/null && fail "still recording 5 s after the server stopped delivering"
-status=0
-wait "$recorder" || status=$?
-recorder=""
+finish_recording stalled.wav
 expect "exit code" 6 "$status"
-seconds=$(sed -n 's/^stalled.wav: \([0-9]*\) s of 16-bit mono audio at 8000 Hz$/\1/p' "$work/stdout")
-((${seconds:-0} >= 2)) || fail "stdout: $(cat "$work/stdout")"
 expect "stderr" "g722kit: the audio input stopped delivering after $seconds s; stalled.wav keeps them" \
   "$(cat "$work/stderr")"
 expect_speech stalled.wav "$seconds"
