@@ -31,6 +31,7 @@ std::vector<PlannedFile> IntoFolder(const std::vector<fs::path>& inputs, const f
   MakeFolder(folder);
   std::vector<PlannedFile> planned;
   for (const fs::path& input : inputs) {
+    if (input == "-") throw ToolError(kExitUsage, "standard input has no name to give its output");
     planned.push_back({input, folder / input.filename().replace_extension(extension), false});
   }
   return planned;
@@ -68,7 +69,8 @@ std::vector<PlannedFile> PlanFiles(const FileArguments& args, const std::string&
     if (files.size() == 1 && !IsFolderName(*args.output)) return {{files[0], *args.output, true}};
     planned = IntoFolder(files, *args.output, extension);
   } else if (files.size() == 1) {
-    if (files[0] == "-") throw ToolError(kExitUsage, "name the output of standard input with -o");
+    if (files[0] == "-")
+      throw ToolError(kExitUsage, "standard input has no name to give its output");
     planned = {{files[0], fs::path(files[0]).replace_extension(extension), false}};
   } else if (IsFolderName(files.back())) {
     planned = IntoFolder({files.begin(), files.end() - 1}, files.back(), extension);
