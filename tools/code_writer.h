@@ -23,6 +23,8 @@ class CodeWriter {
   uint64_t code_bytes() const { return code_bytes_; }
 
  private:
+  void Put(std::span<const uint8_t> bytes);
+
   ByteWriter writer_;
   Container container_;
   uint64_t code_bytes_ = 0;
