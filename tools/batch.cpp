@@ -20,21 +20,16 @@ bool IsFolderName(const fs::path& name) {
   return !name.has_filename() || fs::is_directory(name, error);
 }
 
+// The output name the tool gives input: its name with extension, in folder.
+fs::path MadeUpName(const fs::path& input, const fs::path& folder, const std::string& extension) {
+  if (input == "-") throw ToolError(kExitUsage, "standard input has no name to give its output");
+  return folder / fs::path(input.filename()).replace_extension(extension);
+}
+
 void MakeFolder(const fs::path& folder) {
   std::error_code error;
   fs::create_directories(folder, error);
   if (error) throw FileError(kExitOutput, "cannot create", folder, error.message());
-}
-
-std::vector<PlannedFile> IntoFolder(const std::vector<fs::path>& inputs, const fs::path& folder,
-                                    const std::string& extension) {
-  MakeFolder(folder);
-  std::vector<PlannedFile> planned;
-  for (const fs::path& input : inputs) {
-    if (input == "-") throw ToolError(kExitUsage, "standard input has no name to give its output");
-    planned.push_back({input, folder / input.filename().replace_extension(extension), false});
-  }
-  return planned;
 }
 
 // Two inputs of one stem would overwrite each other's output.
@@ -48,6 +43,17 @@ void CheckCollisions(const std::vector<PlannedFile>& planned) {
                                       "' would both be written to '" + file.output.string() + "'");
     }
   }
+}
+
+std::vector<PlannedFile> IntoFolder(const std::vector<fs::path>& inputs, const fs::path& folder,
+                                    const std::string& extension) {
+  std::vector<PlannedFile> planned;
+  for (const fs::path& input : inputs) {
+    planned.push_back({input, MadeUpName(input, folder, extension), false});
+  }
+  CheckCollisions(planned);
+  MakeFolder(folder);
+  return planned;
 }
 
 // One file in this process. An output the tool named is never put over an existing file
