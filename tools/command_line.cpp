@@ -178,13 +178,18 @@ void AddCommands(CLI::App& app, Arguments& args, std::map<const CLI::App*, Runne
 
   CLI::App* record = AddCommand(
       app, "record", "Record the audio input into a WAV file",
-      "Records the system's default audio input (ALSA's \"default\" device) through the\n"
+      "Records the system's default audio input (ALSA's \"default\" device, or --device) through "
+      "the\n"
       "library's recorder: 16-bit mono PCM at 8000 samples/s, stored one whole second at a\n"
       "time. Ctrl-C ends the recording and keeps it; the file is a valid WAV at every moment.\n"
       "While it runs, a terminal shows the time and the level of the last second.");
   record->add_option("OUT", args.record.output, "WAV file to write (required unless --check)");
   record->add_option("--seconds", args.record.seconds, "Stop after this many seconds")
       ->check(CLI::Range(1, 86400));
+  record
+      ->add_option("--device", args.record.device,
+                   "The ALSA device to record from, such as hw:1,0 or pulse (default: default)")
+      ->type_name("NAME");
   record->add_flag("--check", args.record.check,
                    "Only check that the audio input opens (exit 0) or not (exit 6)");
   runners[record] = [&args] { return Record(args.record), kExitOk; };

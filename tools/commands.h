@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 
 #include "codec_settings.h"
 #include "g722_container.h"
@@ -25,6 +26,7 @@ void Info(const std::filesystem::path& file);
 
 struct RecordArguments {
   std::filesystem::path output;
+  std::string device;  // an ALSA PCM name; empty: "default"
   int seconds = 0;     // 0: until Ctrl-C
   bool check = false;  // only check that the audio input opens
 };

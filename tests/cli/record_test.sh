@@ -117,6 +117,37 @@ expect "stderr" "" "$(cat "$work/stderr")"
 expect_speech kept.wav 2
 expect_files kept.wav
 
+echo "== --device: another ALSA PCM, and one that does not exist"
+status=0
+"$tool" record --device g722kit-no-such-pcm --check >"$work/stdout" 2>"$work/stderr" || status=$?
+expect "exit code" 6 "$status"
+expect "stderr" "g722kit: cannot record from the audio input: the audio input device could not be opened" \
+  "$(cat "$work/stderr")"
+pactl play-sample speech "$sink"
+status=0
+"$tool" record --device pulse pulse.wav --seconds 2 >"$work/stdout" 2>"$work/stderr" || status=$?
+expect "exit code" 0 "$status"
+expect_speech pulse.wav 2
+rm pulse.wav
+
+echo "== a full disk: exit 5, the seconds written kept"
+pactl play-sample speech "$sink"
+status=0
+# 40 KiB hold the header and two seconds; SIGXFSZ ignored, the third second's write fails. The
+# limit would also keep the sound server's client from sizing its shared memory, so it uses none.
+printf 'enable-shm = no\n' >"$work/client.conf"
+(
+  trap '' XFSZ
+  ulimit -f 40
+  PULSE_CLIENTCONFIG=$work/client.conf exec "$tool" record full.wav --seconds 5
+) >"$work/stdout" 2>"$work/stderr" || status=$?
+expect "exit code" 5 "$status"
+expect "stdout" "full.wav: 2 s of 16-bit mono audio at 8000 Hz" "$(cat "$work/stdout")"
+expect "stderr" "g722kit: cannot write 'full.wav': writing the output file failed; it keeps 2 s" \
+  "$(cat "$work/stderr")"
+expect_speech full.wav 2
+rm full.wav
+
 echo "== stopped with SIGINT after two seconds"
 record_two_seconds stopped.wav
 kill -INT "$recorder"
@@ -141,4 +172,4 @@ expect "exit code" 6 "$status"
 expect "stderr" "g722kit: the audio input stopped delivering after $seconds s; stalled.wav keeps them" \
   "$(cat "$work/stderr")"
 expect_speech stalled.wav "$seconds"
-echo "record: 7 passed, 0 failed"
+echo "record: 9 passed, 0 failed"
