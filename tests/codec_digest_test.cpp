@@ -122,9 +122,8 @@ size_t NextCallSize(Random& random) {
   }
 }
 
-std::vector<uint8_t> EncodeInCalls(const CodecConfig& config, const std::vector<int16_t>& pcm,
-                                   Random& random) {
-  G722State state;
+std::vector<uint8_t> EncodeInCalls(G722State& state, const CodecConfig& config,
+                                   const std::vector<int16_t>& pcm, Random& random) {
   G722EncoderInit(&state, config.rate, config.options);
   std::vector<uint8_t> codes(pcm.size() + 1);
   size_t written = 0;
@@ -138,9 +137,8 @@ std::vector<uint8_t> EncodeInCalls(const CodecConfig& config, const std::vector<
   return codes;
 }
 
-std::vector<int16_t> DecodeInCalls(const CodecConfig& config, const std::vector<uint8_t>& codes,
-                                   Random& random) {
-  G722State state;
+std::vector<uint8_t> DecodeInCalls(G722State& state, const CodecConfig& config,
+                                   const std::vector<uint8_t>& codes, Random& random) {
   G722DecoderInit(&state, config.rate, config.options);
   std::vector<int16_t> pcm(codes.size() * 8 / 6 * 2 + 2);
   size_t written = 0;
@@ -151,63 +149,85 @@ std::vector<int16_t> DecodeInCalls(const CodecConfig& config, const std::vector<
     i += n;
   }
   pcm.resize(written);
-  return pcm;
+  return PcmBytes(pcm);  // little-endian on every system
 }
 
-std::string Digest(const std::vector<uint8_t>& bytes) {
+// Digest of an output and of the record's stream fields after it, all little-endian.
+std::string Digest(const std::vector<uint8_t>& output, const G722State& record) {
+  std::vector<uint8_t> bytes = output;
+  const auto put = [&bytes](int64_t field) {
+    for (int i = 0; i < 4; i++)
+      bytes.push_back(static_cast<uint8_t>(field >> (8 * i)));
+  };
+  for (int32_t h : record.qmf_history)
+    put(h);
+  for (const G722Band& b : record.band) {
+    for (int32_t v : {b.s, b.sp, b.sz, b.nb, b.det})
+      put(v);
+    for (int i = 0; i < 3; i++) {
+      for (int32_t v : {b.r[i], b.a[i], b.ap[i], b.p[i]})
+        put(v);
+    }
+    for (int i = 0; i < 7; i++) {
+      for (int32_t v : {b.d[i], b.b[i], b.bp[i], b.sg[i]})
+        put(v);
+    }
+  }
+  for (int64_t v :
+       {int64_t{record.unpack_buffer}, int64_t{record.unpack_bits}, int64_t{record.pack_buffer},
+        int64_t{record.pack_bits}, int64_t{record.pending_sample}, int64_t{record.has_pending}}) {
+    put(v);
+  }
   Sha256 sha;
   sha.Update(bytes.data(), bytes.size());
   return sha.HexDigest();
 }
 
-std::string Digest(const std::vector<int16_t>& samples) {
-  return Digest(PcmBytes(samples));  // little-endian on every system
-}
-
 struct Pinned {
   const char* config;
+  // Each digest covers an output and the record after it.
   const char* codes;    // the varied signal encoded
   const char* decoded;  // those codes decoded
   const char* random;   // random bytes decoded
 };
 
 const Pinned kPinned[] = {
-    {"64k_16kHz", "eca062e07833adae9eea5c4ba4c0b9c3c5638ef50f29e3260425f0779b537461",
-     "fb7a0f8075e54b3e2ef1293aeb3e049bd1387e6e45f305e404aaa76b985ffb21",
-     "32ddc78496321c67c9015044b538160b3b0d0354b6acbe8ecd549c3b6163d61f"},
-    {"64k_8kHz", "4084ed3d6a15f07a710daff7b26e7de610ce22e2ea388ac26ca73919a88e98a4",
-     "233227a1c490397e2cb899afe71f4ed97212352bebb8e6d0cd730a537aa147c0",
-     "dbbe1294b19aed23134f709da7fc37f25d3cd6d552163d5597c19357e63d96dc"},
-    {"64k_16kHz_packed", "eca062e07833adae9eea5c4ba4c0b9c3c5638ef50f29e3260425f0779b537461",
-     "fb7a0f8075e54b3e2ef1293aeb3e049bd1387e6e45f305e404aaa76b985ffb21",
-     "32ddc78496321c67c9015044b538160b3b0d0354b6acbe8ecd549c3b6163d61f"},
-    {"64k_8kHz_packed", "4084ed3d6a15f07a710daff7b26e7de610ce22e2ea388ac26ca73919a88e98a4",
-     "233227a1c490397e2cb899afe71f4ed97212352bebb8e6d0cd730a537aa147c0",
-     "dbbe1294b19aed23134f709da7fc37f25d3cd6d552163d5597c19357e63d96dc"},
-    {"56k_16kHz", "7dfd5ec487e94d914a4a40ed006325d369344e8f5bc153cbdf3973e6d71ea367",
-     "8ecfd166a8b3e5db273767b9ecd760a73b3d428392f8f66a6529ba4bc23c7eec",
-     "c3c3967cb122250ae1c47414364e759112eacfc0f9b49feabce6ae281f338984"},
-    {"56k_8kHz", "f5d8817c551f70a71097ca581f7b3443ed51c946bb4dd080a888cd72b1ea3519",
-     "37f63ee2714d1bc6ec08280d5a4bf5f3499ab8149991a4cb9beac31c79771258",
-     "3485fa620528130b334b836ffc94163e8a8a196274e958509d11836ed114f9ee"},
-    {"56k_16kHz_packed", "cbddbb183317dae10ac2d1724af00dc7c33875a43caec9d115e6ac5b44bd3d78",
-     "a9266da687b066cc8c0920ee6b11294c10cacac7157a80697d1fe03d365d8038",
-     "441f1e37058a464bf263626169bc438839a460815bf227290766e15c47273e9c"},
-    {"56k_8kHz_packed", "4c14d29b0006a525f48104f15ae8bb6bb1aff9a73a0b45ded3f93b41ae8302ca",
-     "bdece98b64c6662d1e86c8d54c489902517d75d3139b656f3de6dcd8124c8186",
-     "1b3686b2728c8a264ea129c7326b03b7a4c82baaa77bee14be4ad954091e784f"},
-    {"48k_16kHz", "2c3bce3e4438710c79f59529fb83178b49acf328113224403706f62c14ff2ea4",
-     "a2a5ad516dc4823cc448b19ea3b2260f2e75c9120ab694324b086135c1d83058",
-     "d1052c0c743c5c8b1ca693c9875414ca6119ab98da58a33ae37dfccb20a368d4"},
-    {"48k_8kHz", "74b8ab11aa128e4d03e7897909e46e1bcfcca504c586aa425ca46e43997d476d",
-     "463f0e8070f1a7edd32c78feccff736e2eb746c57da7077a06415f3d19619b79",
-     "36d80d943c061dcb26e33b1a53a8da8c256aae8dac24bd63322fad3ef7d4e515"},
-    {"48k_16kHz_packed", "3bad7174a1079d0b032493eec080a95332d4ab6a7b1f63a5d942bc5b8f26d539",
-     "0afafb5d2403f9011f769eb8738455245f463aebecf22cd055dd335f2a21b789",
-     "8a61124ce3b4a2f64058b3d223b8c81f54fd56924fbc7b238631d1f7fde38d72"},
-    {"48k_8kHz_packed", "e9c3683da3f14697a0fb770c57b1b4bd8591307b96527b4eb5f57d5dfb56a07c",
-     "2c372ddf7f25bba5c0dadd21d5cd2f8bb0a24995939d7c957f5b333345826e28",
-     "898a89d2c5eb665c3783beeb32b5531c27a78515ff106cae2ee0b83a657adabb"},
+    {"64k_16kHz", "7f6cafce04862825ad6f2d85b55ccea6019547d37621b260653a09fff9982cfe",
+     "15729828320170dfdaca9dcda5e18363d5b809aee1b86b7b30929c3c7340df1c",
+     "eda0a33506d379b3886e6d18fff21367d46bd1b110dd3c42301ed6d367bbebd4"},
+    {"64k_8kHz", "86a346d36bb0e41c5ea4442175bfd50471c1f47a4f7ac993cbb09ee25d3c6ac0",
+     "a05237833468daac6e6644c0a8ca79db7a1f78d8e0f4106d77f751957fd3ec9c",
+     "6b040af4507386a14ccef62bc3a670eb3ffdf134fb0cabf4d8d760ef963144df"},
+    {"64k_16kHz_packed", "7f6cafce04862825ad6f2d85b55ccea6019547d37621b260653a09fff9982cfe",
+     "15729828320170dfdaca9dcda5e18363d5b809aee1b86b7b30929c3c7340df1c",
+     "eda0a33506d379b3886e6d18fff21367d46bd1b110dd3c42301ed6d367bbebd4"},
+    {"64k_8kHz_packed", "86a346d36bb0e41c5ea4442175bfd50471c1f47a4f7ac993cbb09ee25d3c6ac0",
+     "a05237833468daac6e6644c0a8ca79db7a1f78d8e0f4106d77f751957fd3ec9c",
+     "6b040af4507386a14ccef62bc3a670eb3ffdf134fb0cabf4d8d760ef963144df"},
+    {"56k_16kHz", "d278b6f4ec12e395578cf85320c1b8bd99c6b540e690e7780d30a80294333786",
+     "d7a6bb4576becc17d7064b500d58e02fa12b155d0a2921907da2fe8657566bc9",
+     "3dcee2859323b4a5c0dd56a1aab9574248e385682c4f773b3671c4432e2776b1"},
+    {"56k_8kHz", "caa49b028df3b54c61952c406d987f08a3a05d8cdb148c86d79f92900eabaeb2",
+     "640263283ff5ae7c530533426d86320d4656755fb79bb6e8c228061693d1058c",
+     "79a9ab506a69fd50694fbd5a5c0852d01bd080f204310acf92330ae5005ac609"},
+    {"56k_16kHz_packed", "95633c72823d624540cf873d450eb83e3af8e0d2c2b47dd955441d567e5a3e81",
+     "df74ceb4660e5ae3e5079b5f4eb8131a5968afab5a1989d81d4f646a311082ea",
+     "3a37e90b421a7b24397c8e1db65389f7c3dcf327dc56dbea63f63423df093bc6"},
+    {"56k_8kHz_packed", "d7677f226d51540101e5228250a3adc5f2fc6e39cc71000ba5c157484597b08c",
+     "e1cf9a9bced3fce53a5441fd79315fbb67d30252bab96fbe007c27bbc595d287",
+     "4c0a739123ab5213e72167805ae82056c6bc267dbffef1fe3ffc2c0c6884e7c9"},
+    {"48k_16kHz", "0f34f868ab907414e1bbaeb3553b6848ca2a353c9cf214dbc89a7d5667c918eb",
+     "a04846191fdceb9f9ab5cd33201a36dd5d3e012aa775df54a96da86e4bfe13ae",
+     "1e217b22f7a9354ebd944ead2170a43489020144b67530098273e1e1c6d57c0b"},
+    {"48k_8kHz", "a9ec920d150b2fec9e2ea7f79ca79ca407efa741f6344923bb87cc5ceebb3390",
+     "943e8b04ab6d15d622716c26e5fa7ecc0e1e056b622d8d8989b7e741b3551e29",
+     "2cc0137c481ffb7941656df62df18bebdead4c7f6ebb94ca02ed19e923a7f85f"},
+    {"48k_16kHz_packed", "1cfe43cf4bd4f139838eaa5d54874274cb5e44c8a62ab0c661a506fe529ef2db",
+     "bb0af2a35c4755d7090e5b29903baacee387cffb153c5c58e5bca69cd9eb642c",
+     "8c151acd698b4b6899950221fd4d60b1e40b531fa0791d804bccf08fc71d7d24"},
+    {"48k_8kHz_packed", "9f43fd3b77b0afaa4ed2552429532ffd76a4d72fe802af123dff657986672b40",
+     "ccd6ba1d5b3ed19ec0c33c29bb4e842ed046e57a1ea2c501c32c0b036c2c1988",
+     "b4eb6d6be8df8a6d8987de6fdb93001b67076038a7de91242399ee7de5da3ef6"},
 };
 
 class CodecDigest : public ::testing::TestWithParam<SimdLevel> {
@@ -231,12 +251,13 @@ TEST_P(CodecDigest, EveryConfigurationGivesThePinnedBits) {
     const CodecConfig& config = configs[c];
     ASSERT_EQ(config.name, kPinned[c].config);
     Random calls(static_cast<uint32_t>(c + 1));
-    const std::vector<uint8_t> codes = EncodeInCalls(config, signal, calls);
-    EXPECT_EQ(Digest(codes), kPinned[c].codes) << config.name << " codes";
-    EXPECT_EQ(Digest(DecodeInCalls(config, codes, calls)), kPinned[c].decoded)
-        << config.name << " decoded";
-    EXPECT_EQ(Digest(DecodeInCalls(config, noise, calls)), kPinned[c].random)
-        << config.name << " random bytes decoded";
+    G722State encoder, decoder;
+    const std::vector<uint8_t> codes = EncodeInCalls(encoder, config, signal, calls);
+    EXPECT_EQ(Digest(codes, encoder), kPinned[c].codes) << config.name << " codes";
+    const std::vector<uint8_t> decoded = DecodeInCalls(decoder, config, codes, calls);
+    EXPECT_EQ(Digest(decoded, decoder), kPinned[c].decoded) << config.name << " decoded";
+    const std::vector<uint8_t> random = DecodeInCalls(decoder, config, noise, calls);
+    EXPECT_EQ(Digest(random, decoder), kPinned[c].random) << config.name << " random bytes decoded";
   }
 }
 
