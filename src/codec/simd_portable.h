@@ -1,0 +1,88 @@
+// The codec's routines in plain C++, for every processor: the zero section, the lower-band
+// quantizer decision and the band-split filter sums.
+#pragma once
+
+#include <cstdint>
+
+#include "codec.h"
+#include "encoder_tables.h"
+#include "g722kit/g722.h"
+#include "shared_tables.h"
+
+namespace g722kit {
+namespace {
+
+// The six-tap zero predictor: coefficients b[1..6] and differences d[1..6] of the last six
+// codes, plus the difference the last shift dropped, whose sign the record keeps.
+class PortableZeroSection {
+ public:
+  explicit PortableZeroSection(const G722Band& band) {
+    for (int i = 0; i < 6; i++) {
+      b_[i] = band.b[i + 1];
+      d_[i] = band.d[i + 1];
+    }
+    d_[6] = band.sg[6];
+  }
+
+  // The record's coefficients and differences, and the signs UPZERO compared last.
+  void Store(G722Band& band) const {
+    for (int i = 0; i < 6; i++) {
+      band.b[i + 1] = band.bp[i + 1] = b_[i];
+      band.d[i + 1] = d_[i];
+    }
+    band.d[0] = d_[0];
+    band.sg[0] = d_[0] >> 15;
+    for (int i = 1; i < 7; i++)
+      band.sg[i] = d_[i] >> 15;
+  }
+
+  // UPZERO, the differences moving on, and FILTEZ's sum for the new coefficients. like_d has
+  // the sign of d and is 0 exactly when d is.
+  G722KIT_ALWAYS_INLINE int32_t Adapt(int32_t d, int32_t like_d) {
+    const int32_t gain = (like_d == 0) ? 0 : 128;
+    // The leaked coefficient lies within -32640..32639, so a step of 128 stays within 16 bits.
+    for (int i = 0; i < 6; i++)
+      b_[i] = ((b_[i] * 32640) >> 15) + ApplySign(gain, (d_[i] ^ like_d) >> 31);
+    for (int i = 6; i > 0; i--)
+      d_[i] = d_[i - 1];
+    d_[0] = d;
+    // Differences stay within +-10228, so doubling them needs no saturation.
+    int32_t sum = 0;
+    for (int i = 0; i < 6; i++)
+      sum += (b_[i] * (d_[i] << 1)) >> 15;
+    return sum;
+  }
+
+ private:
+  int32_t b_[6];
+  int32_t d_[7];
+};
+
+struct PortableSimd {
+  using ZeroSection = PortableZeroSection;
+
+  // QUANTL's interval m (1..30) for the magnitude w at scale factor det: one more than the
+  // number of decision levels at or below w, found by a binary search over the thresholds,
+  // which never decrease.
+  G722KIT_ALWAYS_INLINE static int32_t LowerInterval(int32_t w, int32_t det) {
+    int32_t below = 0;
+    for (int32_t step = 16; step > 0; step >>= 1) {
+      const int32_t next = below + step;
+      if (next <= 29 && w >= ((kLowerDecisionLevel[next] * det) >> 12)) below = next;
+    }
+    return below + 1;
+  }
+
+  // The band-split filter's even and odd sums over a window of 24 entries, oldest first.
+  G722KIT_ALWAYS_INLINE static void QmfSums(const int16_t* window, int32_t& even, int32_t& odd) {
+    even = 0;
+    odd = 0;
+    for (int k = 0; k < 12; k++) {
+      even += window[2 * k] * kQmfTaps[k];
+      odd += window[2 * k + 1] * kQmfTaps[11 - k];
+    }
+  }
+};
+
+}  // namespace
+}  // namespace g722kit
