@@ -23,7 +23,7 @@ namespace {
 
 using test::CodecConfig;
 
-constexpr int kSecondsOfSignal = 4;
+constexpr int kSecondsOfSignal = 2;
 
 // The variants side by side: the transcription, or one instruction set level of the library.
 struct Variant {

@@ -43,6 +43,16 @@ class CodeReader {
   // still holds a whole code, which the next call decodes first.
   bool More() const { return position_ < count_; }
 
+  // Reads codes until there are `most` or the last byte is taken, while a byte remains; returns
+  // how many.
+  int32_t Take(uint8_t* codes, int32_t most) {
+    int32_t n = 0;
+    do {
+      codes[n++] = static_cast<uint8_t>(Next());
+    } while (n < most && More());
+    return n;
+  }
+
   void Finish(G722State& state) const {
     if constexpr (kPacked) {
       state.unpack_buffer = buffer_;
@@ -124,7 +134,9 @@ int32_t DecodeNarrow(G722State& state, int16_t* pcm_out, const uint8_t* codes_in
   return n;
 }
 
-// Two-band: two samples per code from the receive filter, saturated to 16 bits.
+// Two-band: two samples per code from the receive filter, saturated to 16 bits. Each pass
+// decodes each band in a loop of its own, which keeps one band's state in registers at a time,
+// then runs the filter over both.
 template <class Simd, bool kPacked>
 int32_t DecodeWide(G722State& state, int16_t* pcm_out, const uint8_t* codes_in, int32_t count) {
   Band<Simd> low(state.band[0]);
@@ -132,22 +144,26 @@ int32_t DecodeWide(G722State& state, int16_t* pcm_out, const uint8_t* codes_in, 
   CodeReader<kPacked> reader(state, codes_in, count);
   const CodeLayout layout = LayoutOf(state.bits_per_code);
   QmfLine line(state.qmf_history);
+  uint8_t codes[kQmfPassPairs];
+  int32_t rl[kQmfPassPairs], rh[kQmfPassPairs];
   int32_t n = 0;
   do {
-    int32_t pairs = 0;
-    do {
-      const int32_t code = reader.Next();
-      const int32_t rl = DecodeLower<Simd>(low, layout, code);
-      const int32_t rh = DecodeUpper<Simd>(high, (code >> layout.high_shift) & 3);
-      int16_t* entries = line.pass() + 2 * pairs;
-      entries[0] = static_cast<int16_t>(rl + rh);
-      entries[1] = static_cast<int16_t>(rl - rh);
+    const int32_t pairs = reader.Take(codes, kQmfPassPairs);
+    for (int32_t pair = 0; pair < pairs; pair++)
+      rl[pair] = DecodeLower<Simd>(low, layout, codes[pair]);
+    for (int32_t pair = 0; pair < pairs; pair++)
+      rh[pair] = DecodeUpper<Simd>(high, (codes[pair] >> layout.high_shift) & 3);
+    int16_t* entries = line.pass();
+    for (int32_t pair = 0; pair < pairs; pair++) {
+      entries[2 * pair] = static_cast<int16_t>(rl[pair] + rh[pair]);
+      entries[2 * pair + 1] = static_cast<int16_t>(rl[pair] - rh[pair]);
+    }
+    for (int32_t pair = 0; pair < pairs; pair++) {
       int32_t even, odd;
-      Simd::QmfSums(line.Window(pairs), even, odd);
-      pcm_out[n++] = static_cast<int16_t>(Saturate16(odd >> 11));
-      pcm_out[n++] = static_cast<int16_t>(Saturate16(even >> 11));
-      pairs++;
-    } while (pairs < kQmfPassPairs && reader.More());
+      Simd::QmfSums(line.Window(pair), even, odd);
+      pcm_out[n++] = static_cast<int16_t>(SaturateSeldom16(odd >> 11));
+      pcm_out[n++] = static_cast<int16_t>(SaturateSeldom16(even >> 11));
+    }
     line.EndPass(pairs);
   } while (reader.More());
   low.Store(state.band[0]);

@@ -65,21 +65,22 @@ class CodeWriter {
 // SUBTRA, QUANTL, INVQAL, LOGSCL, SCALEL and block 4; returns the 6-bit lower-band code.
 template <class Simd>
 G722KIT_ALWAYS_INLINE int32_t EncodeLower(Band<Simd>& band, int32_t xl) {
-  const int32_t el = Saturate16(xl - band.s);
-  const int32_t m = Simd::LowerInterval(QuantizerMagnitude(el), band.det);
-  const int32_t outcome = m + ((el >> 31) & 32);
-  const int32_t quant = kLowerOutcomes.quant[outcome];
-  // With det at least 32, the difference is 0 exactly when quant is, with its sign otherwise.
-  const int32_t dl = (quant * band.det) >> 15;
+  const int32_t el = SaturateSeldom16(xl - band.s);
+  const int32_t w = QuantizerMagnitude(el);
+  const int32_t outcome = Simd::LowerInterval(w, band.det) + ((el >> 31) & 32);
+  const int32_t dl = (kLowerOutcomes.quant[outcome] * band.det) >> 15;
+  // The difference is 0 in intervals 1 and 2, where w lies below the second threshold, and has
+  // the sign of el otherwise (det is at least 32): known before the interval is.
+  const int32_t like_dl = (w < ((kLowerDecisionLevel[2] * band.det) >> 12)) ? 0 : (el | 1);
   band.AdaptLowerScale(kLowerOutcomes.log_step[outcome]);
-  band.Adapt(dl, quant);
+  band.Adapt(dl, like_dl);
   return kLowerOutcomes.code[outcome];
 }
 
 // SUBTRA, QUANTH, INVQAH, LOGSCH, SCALEH and block 4; returns the 2-bit upper-band code.
 template <class Simd>
 G722KIT_ALWAYS_INLINE int32_t EncodeUpper(Band<Simd>& band, int32_t xh) {
-  const int32_t eh = Saturate16(xh - band.s);
+  const int32_t eh = SaturateSeldom16(xh - band.s);
   const bool small = QuantizerMagnitude(eh) < ((564 * band.det) >> 12);
   const int32_t ih = (~(eh >> 31) & 2) + small;  // 0, 1 when negative; 2, 3 otherwise
   const int32_t dh = (kUpperQuant2[ih] * band.det) >> 15;
@@ -100,7 +101,9 @@ int32_t EncodeNarrow(G722State& state, uint8_t* codes_out, const int16_t* pcm_in
 }
 
 // Two-band: one code per pair of samples through the transmit filter. A sample left without
-// its pair waits in the record for the next call.
+// its pair waits in the record for the next call. Each pass first splits its samples into the
+// two sub-band signals, then codes each band in a loop of its own, which keeps one band's state
+// in registers at a time.
 template <class Simd, bool kPacked>
 int32_t EncodeWide(G722State& state, uint8_t* codes_out, const int16_t* pcm_in, int32_t count) {
   Band<Simd> low(state.band[0]);
@@ -109,6 +112,7 @@ int32_t EncodeWide(G722State& state, uint8_t* codes_out, const int16_t* pcm_in, 
   QmfLine line(state.qmf_history);
   int32_t held = state.has_pending;
   if (held) line.pass()[0] = static_cast<int16_t>(state.pending_sample);
+  int32_t xl[kQmfPassPairs], xh[kQmfPassPairs], il[kQmfPassPairs];
   int32_t i = 0;
   do {
     const int32_t taken = std::min(2 * kQmfPassPairs - held, count - i);
@@ -119,10 +123,13 @@ int32_t EncodeWide(G722State& state, uint8_t* codes_out, const int16_t* pcm_in, 
     for (int32_t pair = 0; pair < pairs; pair++) {
       int32_t even, odd;
       Simd::QmfSums(line.Window(pair), even, odd);
-      const int32_t il = EncodeLower<Simd>(low, (even + odd) >> 14);
-      const int32_t ih = EncodeUpper<Simd>(high, (odd - even) >> 14);
-      writer.Put(ih * 64 + il);
+      xl[pair] = (even + odd) >> 14;
+      xh[pair] = (odd - even) >> 14;
     }
+    for (int32_t pair = 0; pair < pairs; pair++)
+      il[pair] = EncodeLower<Simd>(low, xl[pair]);
+    for (int32_t pair = 0; pair < pairs; pair++)
+      writer.Put(EncodeUpper<Simd>(high, xh[pair]) * 64 + il[pair]);
     held = samples & 1;
     const int16_t odd_sample = line.pass()[samples - 1];
     line.EndPass(pairs);

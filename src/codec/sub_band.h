@@ -41,7 +41,6 @@ class SubBand {
       : s(band.s),
         nb(band.nb),
         det(band.det),
-        sp_(band.sp),
         sz_(band.sz),
         r1_(band.r[1]),
         r2_(band.r[2]),
@@ -57,7 +56,7 @@ class SubBand {
   // entries equal the newest past ones and the coefficients under computation the adopted ones.
   void Store(G722Band& band) const {
     band.s = s;
-    band.sp = sp_;
+    band.sp = PolePrediction();
     band.sz = sz_;
     band.r[0] = band.r[1] = Saturate16(r1_);
     band.r[2] = Saturate16(r2_);
@@ -77,56 +76,48 @@ class SubBand {
   // 10228 (16384 * 20456 >> 15). like_d has the sign of d and is 0 exactly when d is: a value
   // known before d, so that the zero section can start sooner (d itself when there is none).
   G722KIT_ALWAYS_INLINE void Adapt(int32_t d, int32_t like_d) {
-    // UPPOL2 and UPPOL1 depend on d only through the sign of p0, so both outcomes are worked
-    // out from the earlier state while d is computed, and the sign chooses. RECONS and PARREC
-    // keep their sums unsaturated, which leaves their signs unchanged: saturation waits until
-    // they are stored.
-    const Poles if_positive = NextPoles(0);
-    const Poles if_negative = NextPoles(-1);
+    // RECONS and PARREC keep their sums unsaturated, which leaves their signs unchanged:
+    // saturation waits until they are stored. The signs of two p values differ exactly where
+    // the sign bit of their exclusive or is set.
     const int32_t p0 = sz_ + d;
-    const int32_t negative = p0 >> 31;
-    a1_ = Select(negative, if_negative.a1, if_positive.a1);
-    a2_ = Select(negative, if_negative.a2, if_positive.a2);
+    const int32_t differ1 = (p0 ^ p1_) >> 31;
+    const int32_t differ2 = (p0 ^ p2_) >> 31;
+    // UPPOL2. Its parts that do not depend on d are worked out for either sign of p0 while d is
+    // still being computed. T2 is -T1 when the signs of p0 and p1 agree, at most 32767: only
+    // T1 = -32768 would exceed it.
+    const int32_t t1 = Saturate16(a1_ << 2);
+    const int32_t leaked_a2 = (a2_ * 32512) >> 15;
+    const int32_t if_agree = leaked_a2 + (std::min(-t1, 32767) >> 7);
+    const int32_t if_differ = leaked_a2 + (t1 >> 7);
+    a2_ = Clamp(Select(differ1, if_differ, if_agree) + ApplySign(128, differ2), -12288, 12288);
+    // UPPOL1. |a1| <= 15360 + 12288, so the leaked coefficient and its step stay within 16 bits.
+    const int32_t limit = 15360 - a2_;
+    a1_ = Clamp(((a1_ * 32640) >> 15) + ApplySign(192, differ1), -limit, limit);
     // UPZERO, DELAYA and FILTEZ.
-    sz_ = Saturate16(zeros_.Adapt(d, like_d));
-    // DELAYA of the pole section, FILTEP and PREDIC. Saturating twice the saturated r0 gives
-    // twice r0 saturated.
+    sz_ = SaturateSeldom16(zeros_.Adapt(d, like_d));
+    // DELAYA of the pole section, then FILTEP and PREDIC.
     const int32_t r0 = s + d;
     r2_ = r1_;
     r1_ = r0;
     doubled_r2_ = doubled_r1_;
-    doubled_r1_ = Saturate16(r0 << 1);
+    doubled_r1_ = SaturateSeldom16(r0 << 1);  // as doubling the saturated r0 would give
     p2_ = p1_;
     p1_ = p0;
-    sp_ = Saturate16(((a1_ * doubled_r1_) >> 15) + ((a2_ * doubled_r2_) >> 15));
-    s = Saturate16(sp_ + sz_);
+    s = SaturateSeldom16(PolePrediction() + sz_);
   }
 
  private:
-  struct Poles {
-    int32_t a1, a2;
-  };
+  // FILTEP: the pole section's part of s.
+  G722KIT_ALWAYS_INLINE int32_t PolePrediction() const {
+    return SaturateSeldom16(((a1_ * doubled_r1_) >> 15) + ((a2_ * doubled_r2_) >> 15));
+  }
 
   // if_set where mask is -1, if_clear where it is 0, without a branch.
   static constexpr int32_t Select(int32_t mask, int32_t if_set, int32_t if_clear) {
     return if_clear ^ ((if_clear ^ if_set) & mask);
   }
 
-  // UPPOL2 and UPPOL1 for a p0 with the sign sign0 (0: non-negative, -1: negative). The sign
-  // of p0 and p differs exactly where the sign bit of their exclusive or is set.
-  G722KIT_ALWAYS_INLINE Poles NextPoles(int32_t sign0) const {
-    const int32_t differ1 = (sign0 ^ p1_) >> 31;
-    const int32_t differ2 = (sign0 ^ p2_) >> 31;
-    // T2 is -T1 when the signs agree, at most 32767: only T1 = -32768 would exceed it.
-    const int32_t t2 = std::min(ApplySign(Saturate16(a1_ << 2), ~differ1), 32767);
-    const int32_t a2 =
-        Clamp(((a2_ * 32512) >> 15) + (t2 >> 7) + ApplySign(128, differ2), -12288, 12288);
-    // |a1| <= 15360 + 12288, so the leaked coefficient and its step stay within 16 bits.
-    const int32_t limit = 15360 - a2;
-    return {Clamp(((a1_ * 32640) >> 15) + ApplySign(192, differ1), -limit, limit), a2};
-  }
-
-  int32_t sp_, sz_;                  // the pole and zero section parts of s
+  int32_t sz_;                       // the zero section's part of s
   int32_t r1_, r2_;                  // reconstructed signal of the last two codes, unsaturated
   int32_t doubled_r1_, doubled_r2_;  // twice those, saturated
   int32_t p1_, p2_;                  // partially reconstructed signal, unsaturated
