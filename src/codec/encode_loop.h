@@ -71,7 +71,7 @@ G722KIT_ALWAYS_INLINE int32_t EncodeLower(Band<Simd>& band, int32_t xl) {
   const int32_t dl = (kLowerOutcomes.quant[outcome] * band.det) >> 15;
   // The difference is 0 in intervals 1 and 2, where w lies below the second threshold, and has
   // the sign of el otherwise (det is at least 32): known before the interval is.
-  const int32_t like_dl = (w < ((kLowerDecisionLevel[2] * band.det) >> 12)) ? 0 : (el | 1);
+  const int32_t like_dl = (el | 1) & -int32_t{w >= ((kLowerDecisionLevel[2] * band.det) >> 12)};
   band.AdaptLowerScale(kLowerOutcomes.log_step[outcome]);
   band.Adapt(dl, like_dl);
   return kLowerOutcomes.code[outcome];

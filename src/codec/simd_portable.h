@@ -2,6 +2,7 @@
 // quantizer decision and the band-split filter sums.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "codec.h"
@@ -39,7 +40,7 @@ class PortableZeroSection {
   // UPZERO, the differences moving on, and FILTEZ's sum for the new coefficients. like_d has
   // the sign of d and is 0 exactly when d is.
   G722KIT_ALWAYS_INLINE int32_t Adapt(int32_t d, int32_t like_d) {
-    const int32_t gain = (like_d == 0) ? 0 : 128;
+    const int32_t gain = 128 & -int32_t{like_d != 0};
     // The leaked coefficient lies within -32640..32639, so a step of 128 stays within 16 bits.
     for (int i = 0; i < 6; i++)
       b_[i] = ((b_[i] * 32640) >> 15) + ApplySign(gain, (d_[i] ^ like_d) >> 31);
@@ -62,13 +63,13 @@ struct PortableSimd {
   using ZeroSection = PortableZeroSection;
 
   // QUANTL's interval m (1..30) for the magnitude w at scale factor det: one more than the
-  // number of decision levels at or below w, found by a binary search over the thresholds,
-  // which never decrease.
+  // number of decision thresholds at or below w, found by a binary search (they never
+  // decrease) whose steps follow the signal, so are taken without branches.
   G722KIT_ALWAYS_INLINE static int32_t LowerInterval(int32_t w, int32_t det) {
     int32_t below = 0;
     for (int32_t step = 16; step > 0; step >>= 1) {
-      const int32_t next = below + step;
-      if (next <= 29 && w >= ((kLowerDecisionLevel[next] * det) >> 12)) below = next;
+      const int32_t next = std::min(below + step, 29);
+      below += (next - below) & -int32_t{w >= ((kLowerDecisionLevel[next] * det) >> 12)};
     }
     return below + 1;
   }
