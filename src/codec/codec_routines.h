@@ -7,7 +7,8 @@
 
 namespace g722kit {
 
-// A stream's encoder and decoder for calls with a positive count.
+// A stream's encoder and decoder for calls with a positive count. The decoder also takes a
+// count of 0 when the record holds a whole code: it decodes that code alone.
 struct CodecRoutines {
   int32_t (*encode)(G722State& state, uint8_t* codes_out, const int16_t* pcm_in, int32_t count);
   int32_t (*decode)(G722State& state, int16_t* pcm_out, const uint8_t* codes_in, int32_t count);
