@@ -28,16 +28,6 @@ constexpr int32_t Saturate16(int32_t x) {
   return Clamp(x, -32768, 32767);
 }
 
-// Saturate16 for the values of the serial chains that seldom leave the 16-bit range: a branch
-// predicted not taken adds nothing to the chain's latency, where a conditional move would.
-constexpr int32_t SaturateSeldom16(int32_t x) {
-  if (x > 32767) [[unlikely]]
-    return 32767;
-  if (x < -32768) [[unlikely]]
-    return -32768;
-  return x;
-}
-
 // x when sign is 0, -x when sign is -1: chosen without a branch, because the codec's sign
 // comparisons follow the signal and defeat branch prediction.
 constexpr int32_t ApplySign(int32_t x, int32_t sign) {

@@ -8,7 +8,6 @@ const CodecRoutines& ActiveRoutines() {
   switch (ActiveSimdLevel()) {
 #if defined(G722KIT_X86_64_SIMD)
     case SimdLevel::kAvx512:
-      return Avx512Routines();
     case SimdLevel::kAvx2:
       return Avx2Routines();
 #endif

@@ -161,8 +161,8 @@ int32_t DecodeWide(G722State& state, int16_t* pcm_out, const uint8_t* codes_in, 
     for (int32_t pair = 0; pair < pairs; pair++) {
       int32_t even, odd;
       Simd::QmfSums(line.Window(pair), even, odd);
-      pcm_out[n++] = static_cast<int16_t>(SaturateSeldom16(odd >> 11));
-      pcm_out[n++] = static_cast<int16_t>(SaturateSeldom16(even >> 11));
+      pcm_out[n++] = static_cast<int16_t>(Saturate16(odd >> 11));
+      pcm_out[n++] = static_cast<int16_t>(Saturate16(even >> 11));
     }
     line.EndPass(pairs);
   } while (reader.More());

@@ -65,7 +65,7 @@ class CodeWriter {
 // SUBTRA, QUANTL, INVQAL, LOGSCL, SCALEL and block 4; returns the 6-bit lower-band code.
 template <class Simd>
 G722KIT_ALWAYS_INLINE int32_t EncodeLower(Band<Simd>& band, int32_t xl) {
-  const int32_t el = SaturateSeldom16(xl - band.s);
+  const int32_t el = Saturate16(xl - band.s);
   const int32_t w = QuantizerMagnitude(el);
   const int32_t outcome = Simd::LowerInterval(w, band.det) + ((el >> 31) & 32);
   const int32_t dl = (kLowerOutcomes.quant[outcome] * band.det) >> 15;
@@ -80,7 +80,7 @@ G722KIT_ALWAYS_INLINE int32_t EncodeLower(Band<Simd>& band, int32_t xl) {
 // SUBTRA, QUANTH, INVQAH, LOGSCH, SCALEH and block 4; returns the 2-bit upper-band code.
 template <class Simd>
 G722KIT_ALWAYS_INLINE int32_t EncodeUpper(Band<Simd>& band, int32_t xh) {
-  const int32_t eh = SaturateSeldom16(xh - band.s);
+  const int32_t eh = Saturate16(xh - band.s);
   const bool small = QuantizerMagnitude(eh) < ((564 * band.det) >> 12);
   const int32_t ih = (~(eh >> 31) & 2) + small;  // 0, 1 when negative; 2, 3 otherwise
   const int32_t dh = (kUpperQuant2[ih] * band.det) >> 15;

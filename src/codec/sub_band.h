@@ -94,22 +94,22 @@ class SubBand {
     const int32_t limit = 15360 - a2_;
     a1_ = Clamp(((a1_ * 32640) >> 15) + ApplySign(192, differ1), -limit, limit);
     // UPZERO, DELAYA and FILTEZ.
-    sz_ = SaturateSeldom16(zeros_.Adapt(d, like_d));
+    sz_ = Saturate16(zeros_.Adapt(d, like_d));
     // DELAYA of the pole section, then FILTEP and PREDIC.
     const int32_t r0 = s + d;
     r2_ = r1_;
     r1_ = r0;
     doubled_r2_ = doubled_r1_;
-    doubled_r1_ = SaturateSeldom16(r0 << 1);  // as doubling the saturated r0 would give
+    doubled_r1_ = Saturate16(r0 << 1);  // as doubling the saturated r0 would give
     p2_ = p1_;
     p1_ = p0;
-    s = SaturateSeldom16(PolePrediction() + sz_);
+    s = Saturate16(PolePrediction() + sz_);
   }
 
  private:
   // FILTEP: the pole section's part of s.
   G722KIT_ALWAYS_INLINE int32_t PolePrediction() const {
-    return SaturateSeldom16(((a1_ * doubled_r1_) >> 15) + ((a2_ * doubled_r2_) >> 15));
+    return Saturate16(((a1_ * doubled_r1_) >> 15) + ((a2_ * doubled_r2_) >> 15));
   }
 
   // if_set where mask is -1, if_clear where it is 0, without a branch.
