@@ -145,25 +145,20 @@ int32_t DecodeWide(G722State& state, int16_t* pcm_out, const uint8_t* codes_in, 
   const CodeLayout layout = LayoutOf(state.bits_per_code);
   QmfLine line(state.qmf_history);
   uint8_t codes[kQmfPassPairs];
-  int32_t rl[kQmfPassPairs], rh[kQmfPassPairs];
+  int32_t rl[kQmfPassPairs];
   int32_t n = 0;
   do {
     const int32_t pairs = reader.Take(codes, kQmfPassPairs);
     for (int32_t pair = 0; pair < pairs; pair++)
       rl[pair] = DecodeLower<Simd>(low, layout, codes[pair]);
-    for (int32_t pair = 0; pair < pairs; pair++)
-      rh[pair] = DecodeUpper<Simd>(high, (codes[pair] >> layout.high_shift) & 3);
     int16_t* entries = line.pass();
     for (int32_t pair = 0; pair < pairs; pair++) {
-      entries[2 * pair] = static_cast<int16_t>(rl[pair] + rh[pair]);
-      entries[2 * pair + 1] = static_cast<int16_t>(rl[pair] - rh[pair]);
+      const int32_t rh = DecodeUpper<Simd>(high, (codes[pair] >> layout.high_shift) & 3);
+      entries[2 * pair] = static_cast<int16_t>(rl[pair] + rh);
+      entries[2 * pair + 1] = static_cast<int16_t>(rl[pair] - rh);
     }
-    for (int32_t pair = 0; pair < pairs; pair++) {
-      int32_t even, odd;
-      Simd::QmfSums(line.Window(pair), even, odd);
-      pcm_out[n++] = static_cast<int16_t>(Saturate16(odd >> 11));
-      pcm_out[n++] = static_cast<int16_t>(Saturate16(even >> 11));
-    }
+    for (int32_t pair = 0; pair < pairs; pair++, n += 2)
+      Simd::QmfJoin(line.Window(pair), pcm_out + n);
     line.EndPass(pairs);
   } while (reader.More());
   low.Store(state.band[0]);

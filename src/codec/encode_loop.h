@@ -120,12 +120,8 @@ int32_t EncodeWide(G722State& state, uint8_t* codes_out, const int16_t* pcm_in, 
     i += taken;
     const int32_t samples = held + taken;
     const int32_t pairs = samples / 2;
-    for (int32_t pair = 0; pair < pairs; pair++) {
-      int32_t even, odd;
-      Simd::QmfSums(line.Window(pair), even, odd);
-      xl[pair] = (even + odd) >> 14;
-      xh[pair] = (odd - even) >> 14;
-    }
+    for (int32_t pair = 0; pair < pairs; pair++)
+      Simd::QmfSplit(line.Window(pair), xl[pair], xh[pair]);
     for (int32_t pair = 0; pair < pairs; pair++)
       il[pair] = EncodeLower<Simd>(low, xl[pair]);
     for (int32_t pair = 0; pair < pairs; pair++)

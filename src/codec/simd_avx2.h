@@ -1,10 +1,11 @@
 // The codec's routines with AVX2: the zero section's six taps side by side in one register, the
 // lower-band quantizer's 29 decision thresholds at once, the band-split filter by multiply-adds.
-// Compiled only into translation units built for AVX2 (or more), chosen at run time.
+// Compiled only into the translation unit built for AVX2, chosen at run time.
 #pragma once
 
 #include <immintrin.h>
 
+#include <array>
 #include <bit>
 #include <cstdint>
 
@@ -94,23 +95,45 @@ struct Avx2Simd {
     return 30 - std::popcount(above);
   }
 
-  // The band-split filter's even and odd sums over a window of 24 entries, oldest first.
-  G722KIT_ALWAYS_INLINE static void QmfSums(const int16_t* window, int32_t& even, int32_t& odd) {
-    const __m256i first = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(window));
-    const __m128i last = _mm_loadu_si128(reinterpret_cast<const __m128i*>(window + 16));
-    const auto* even_taps = reinterpret_cast<const __m256i*>(kQmfWindowTaps.even.data());
-    const auto* odd_taps = reinterpret_cast<const __m256i*>(kQmfWindowTaps.odd.data());
-    const __m256i e = _mm256_madd_epi16(first, even_taps[0]);
-    const __m256i o = _mm256_madd_epi16(first, odd_taps[0]);
-    const __m128i e4 =
-        _mm_add_epi32(_mm_add_epi32(_mm256_castsi256_si128(e), _mm256_extracti128_si256(e, 1)),
-                      _mm_madd_epi16(last, _mm256_castsi256_si128(even_taps[1])));
-    const __m128i o4 =
-        _mm_add_epi32(_mm_add_epi32(_mm256_castsi256_si128(o), _mm256_extracti128_si256(o, 1)),
-                      _mm_madd_epi16(last, _mm256_castsi256_si128(odd_taps[1])));
-    const __m128i sums = _mm_hadd_epi32(_mm_hadd_epi32(e4, o4), _mm_setzero_si128());
-    even = _mm_cvtsi128_si32(sums);
-    odd = _mm_extract_epi32(sums, 1);
+  // The transmit filter over a window of 24 samples, oldest first: the lower and upper
+  // sub-band signals.
+  G722KIT_ALWAYS_INLINE static void QmfSplit(const int16_t* window, int32_t& xl, int32_t& xh) {
+    const __m128i sums = QmfSums(window, kQmfWindowTaps.even, kQmfWindowTaps.odd);
+    const int32_t even = _mm_cvtsi128_si32(sums);
+    const int32_t odd = _mm_extract_epi32(sums, 1);
+    xl = (even + odd) >> 14;
+    xh = (odd - even) >> 14;
+  }
+
+  // The receive filter over a window of 24 entries, oldest first: two output samples, the odd
+  // sum's first, saturated to 16 bits.
+  G722KIT_ALWAYS_INLINE static void QmfJoin(const int16_t* window, int16_t* out) {
+    const __m128i sums = QmfSums(window, kQmfWindowTaps.odd, kQmfWindowTaps.even);
+    _mm_storeu_si32(out, _mm_packs_epi32(_mm_srai_epi32(sums, 11), sums));
+  }
+
+ private:
+  // The window's sums under two sets of taps, in lanes 0 and 1.
+  G722KIT_ALWAYS_INLINE static __m128i QmfSums(const int16_t* window,
+                                               const std::array<int16_t, 32>& first_taps,
+                                               const std::array<int16_t, 32>& second_taps) {
+    const __m256i entries = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(window));
+    const __m128i last_entries = _mm_loadu_si128(reinterpret_cast<const __m128i*>(window + 16));
+    const auto* first = reinterpret_cast<const __m256i*>(first_taps.data());
+    const auto* second = reinterpret_cast<const __m256i*>(second_taps.data());
+    const __m128i first4 = FoldedMultiplyAdd(entries, last_entries, first);
+    const __m128i second4 = FoldedMultiplyAdd(entries, last_entries, second);
+    return _mm_hadd_epi32(_mm_hadd_epi32(first4, second4), _mm_setzero_si128());
+  }
+
+  // The products of the window's 24 entries with taps[0..23], summed in pairs and folded into
+  // four lanes.
+  G722KIT_ALWAYS_INLINE static __m128i FoldedMultiplyAdd(__m256i entries, __m128i last_entries,
+                                                         const __m256i* taps) {
+    const __m256i products = _mm256_madd_epi16(entries, taps[0]);
+    return _mm_add_epi32(
+        _mm_add_epi32(_mm256_castsi256_si128(products), _mm256_extracti128_si256(products, 1)),
+        _mm_madd_epi16(last_entries, _mm256_castsi256_si128(taps[1])));
   }
 };
 

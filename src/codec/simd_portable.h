@@ -74,7 +74,26 @@ struct PortableSimd {
     return below + 1;
   }
 
-  // The band-split filter's even and odd sums over a window of 24 entries, oldest first.
+  // The transmit filter over a window of 24 samples, oldest first: the lower and upper
+  // sub-band signals.
+  G722KIT_ALWAYS_INLINE static void QmfSplit(const int16_t* window, int32_t& xl, int32_t& xh) {
+    int32_t even, odd;
+    QmfSums(window, even, odd);
+    xl = (even + odd) >> 14;
+    xh = (odd - even) >> 14;
+  }
+
+  // The receive filter over a window of 24 entries, oldest first: two output samples, the odd
+  // sum's first, saturated to 16 bits.
+  G722KIT_ALWAYS_INLINE static void QmfJoin(const int16_t* window, int16_t* out) {
+    int32_t even, odd;
+    QmfSums(window, even, odd);
+    out[0] = static_cast<int16_t>(Saturate16(odd >> 11));
+    out[1] = static_cast<int16_t>(Saturate16(even >> 11));
+  }
+
+ private:
+  // The filter's sums over the even-numbered and the odd-numbered entries.
   G722KIT_ALWAYS_INLINE static void QmfSums(const int16_t* window, int32_t& even, int32_t& odd) {
     even = 0;
     odd = 0;
