@@ -1,5 +1,6 @@
 // The codec's routines in plain C++, for every processor: the zero section, the lower-band
-// quantizer decision and the band-split filter sums.
+// quantizer decision and the band-split filter. Their loops are unrolled at any optimisation
+// level, so that their arrays stay in registers.
 #pragma once
 
 #include <algorithm>
@@ -42,13 +43,16 @@ class PortableZeroSection {
   G722KIT_ALWAYS_INLINE int32_t Adapt(int32_t d, int32_t like_d) {
     const int32_t gain = 128 & -int32_t{like_d != 0};
     // The leaked coefficient lies within -32640..32639, so a step of 128 stays within 16 bits.
+#pragma GCC unroll 16
     for (int i = 0; i < 6; i++)
       b_[i] = ((b_[i] * 32640) >> 15) + ApplySign(gain, (d_[i] ^ like_d) >> 31);
+#pragma GCC unroll 16
     for (int i = 6; i > 0; i--)
       d_[i] = d_[i - 1];
     d_[0] = d;
     // Differences stay within +-10228, so doubling them needs no saturation.
     int32_t sum = 0;
+#pragma GCC unroll 16
     for (int i = 0; i < 6; i++)
       sum += (b_[i] * (d_[i] << 1)) >> 15;
     return sum;
@@ -67,6 +71,7 @@ struct PortableSimd {
   // decrease) whose steps follow the signal, so are taken without branches.
   G722KIT_ALWAYS_INLINE static int32_t LowerInterval(int32_t w, int32_t det) {
     int32_t below = 0;
+#pragma GCC unroll 16
     for (int32_t step = 16; step > 0; step >>= 1) {
       const int32_t next = std::min(below + step, 29);
       below += (next - below) & -int32_t{w >= ((kLowerDecisionLevel[next] * det) >> 12)};
@@ -97,6 +102,7 @@ struct PortableSimd {
   G722KIT_ALWAYS_INLINE static void QmfSums(const int16_t* window, int32_t& even, int32_t& odd) {
     even = 0;
     odd = 0;
+#pragma GCC unroll 16
     for (int k = 0; k < 12; k++) {
       even += window[2 * k] * kQmfTaps[k];
       odd += window[2 * k + 1] * kQmfTaps[11 - k];
