@@ -3,9 +3,8 @@
 
 using namespace g722kit;
 
-// Flattened: every step of a code is inlined into the loop, though the flush shares them.
-extern "C" [[gnu::flatten]] int32_t G722DecodeCodes(G722State* state, int16_t* pcm_out,
-                                                    const uint8_t* codes_in, int32_t byte_count) {
+extern "C" int32_t G722DecodeCodes(G722State* state, int16_t* pcm_out, const uint8_t* codes_in,
+                                   int32_t byte_count) {
   if (state == nullptr || byte_count <= 0 || byte_count > G722MaxDecodeBytes) return 0;
   return ActiveRoutines().decode(*state, pcm_out, codes_in, byte_count);
 }

@@ -3,9 +3,8 @@
 
 using namespace g722kit;
 
-// Flattened: every step of a code is inlined into the loop, though the flush shares them.
-extern "C" [[gnu::flatten]] int32_t G722EncodeSamples(G722State* state, uint8_t* codes_out,
-                                                      const int16_t* pcm_in, int32_t sample_count) {
+extern "C" int32_t G722EncodeSamples(G722State* state, uint8_t* codes_out, const int16_t* pcm_in,
+                                     int32_t sample_count) {
   if (state == nullptr || sample_count <= 0) return 0;
   return ActiveRoutines().encode(*state, codes_out, pcm_in, sample_count);
 }
