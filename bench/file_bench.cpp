@@ -51,6 +51,17 @@ Files& TheFiles() {
   return files;
 }
 
+// An operation from one file to another; true when it succeeded.
+using FileOperation = bool (*)(const std::filesystem::path& from, const std::filesystem::path& to);
+
+bool Encode(const std::filesystem::path& from, const std::filesystem::path& to) {
+  return G722Encode(test::U16(from).c_str(), test::U16(to).c_str()) == G722KIT_OK;
+}
+
+bool Decode(const std::filesystem::path& from, const std::filesystem::path& to) {
+  return G722Decode(test::U16(from).c_str(), test::U16(to).c_str()) == G722KIT_OK;
+}
+
 bool Copy(const std::filesystem::path& from, const std::filesystem::path& to) {
   std::FILE* in = std::fopen(from.string().c_str(), "rb");
   std::FILE* out = std::fopen(to.string().c_str(), "wb");
@@ -66,47 +77,24 @@ bool Copy(const std::filesystem::path& from, const std::filesystem::path& to) {
   return ok;
 }
 
-void SetThroughput(benchmark::State& bench) {
+// The operation on the PCM file or the code file, in MB of input per second.
+void FileRow(benchmark::State& bench, FileOperation operation, bool codes) {
+  Files& files = TheFiles();
+  for (auto _ : bench) {
+    if (!operation(codes ? files.codes : files.pcm, files.out)) bench.SkipWithError("failed");
+  }
   bench.counters["MB/s"] = benchmark::Counter(
       static_cast<double>(bench.iterations()) * kFileBytes / 1e6, benchmark::Counter::kIsRate);
-}
-
-void EncodeFile(benchmark::State& bench) {
-  Files& files = TheFiles();
-  for (auto _ : bench) {
-    if (G722Encode(test::U16(files.pcm).c_str(), test::U16(files.out).c_str()) != G722KIT_OK) {
-      bench.SkipWithError("G722Encode failed");
-    }
-  }
-  SetThroughput(bench);
-}
-
-void DecodeFile(benchmark::State& bench) {
-  Files& files = TheFiles();
-  for (auto _ : bench) {
-    if (G722Decode(test::U16(files.codes).c_str(), test::U16(files.out).c_str()) != G722KIT_OK) {
-      bench.SkipWithError("G722Decode failed");
-    }
-  }
-  SetThroughput(bench);
-}
-
-void CopyFile(benchmark::State& bench, bool codes) {
-  Files& files = TheFiles();
-  for (auto _ : bench) {
-    if (!Copy(codes ? files.codes : files.pcm, files.out)) bench.SkipWithError("copy failed");
-  }
-  SetThroughput(bench);
 }
 
 }  // namespace
 
 void RegisterFileRows(int64_t fixed_iterations) {
   benchmark::internal::Benchmark* rows[] = {
-      benchmark::RegisterBenchmark("file/G722Encode/100MB", EncodeFile),
-      benchmark::RegisterBenchmark("file/copy_pcm/100MB", CopyFile, false),
-      benchmark::RegisterBenchmark("file/G722Decode/100MB", DecodeFile),
-      benchmark::RegisterBenchmark("file/copy_codes/100MB", CopyFile, true),
+      benchmark::RegisterBenchmark("file/G722Encode/100MB", FileRow, Encode, false),
+      benchmark::RegisterBenchmark("file/copy_pcm/100MB", FileRow, Copy, false),
+      benchmark::RegisterBenchmark("file/G722Decode/100MB", FileRow, Decode, true),
+      benchmark::RegisterBenchmark("file/copy_codes/100MB", FileRow, Copy, true),
   };
   for (benchmark::internal::Benchmark* row : rows) {
     row->Unit(benchmark::kMillisecond);

@@ -123,34 +123,41 @@ size_t NextCallSize(Random& random) {
   }
 }
 
+// Feeds the input to call in pieces of random sizes, then flushes; returns the output.
+template <class Out, class In, class Call, class Flush>
+std::vector<Out> FeedInCalls(const std::vector<In>& input, size_t room, Random& random, Call call,
+                             Flush flush) {
+  std::vector<Out> output(room);
+  size_t written = 0;
+  for (size_t i = 0; i < input.size();) {
+    const size_t n = std::min(NextCallSize(random), input.size() - i);
+    written += call(output.data() + written, input.data() + i, static_cast<int32_t>(n));
+    i += n;
+  }
+  output.resize(written + flush(output.data() + written));
+  return output;
+}
+
 std::vector<uint8_t> EncodeInCalls(G722State& state, const CodecConfig& config,
                                    const std::vector<int16_t>& pcm, Random& random) {
   G722EncoderInit(&state, config.rate, config.options);
-  std::vector<uint8_t> codes(pcm.size() + 3);
-  size_t written = 0;
-  for (size_t i = 0; i < pcm.size();) {
-    const size_t n = std::min(NextCallSize(random), pcm.size() - i);
-    written +=
-        G722EncodeSamples(&state, codes.data() + written, pcm.data() + i, static_cast<int32_t>(n));
-    i += n;
-  }
-  codes.resize(written + G722EncoderFlush(&state, codes.data() + written));
-  return codes;
+  return FeedInCalls<uint8_t>(
+      pcm, pcm.size() + 3, random,
+      [&](uint8_t* out, const int16_t* in, int32_t n) {
+        return G722EncodeSamples(&state, out, in, n);
+      },
+      [&](uint8_t* out) { return G722EncoderFlush(&state, out); });
 }
 
 std::vector<uint8_t> DecodeInCalls(G722State& state, const CodecConfig& config,
                                    const std::vector<uint8_t>& codes, Random& random) {
   G722DecoderInit(&state, config.rate, config.options);
-  std::vector<int16_t> pcm(codes.size() * 8 / 6 * 2 + 4);
-  size_t written = 0;
-  for (size_t i = 0; i < codes.size();) {
-    const size_t n = std::min(NextCallSize(random), codes.size() - i);
-    written +=
-        G722DecodeCodes(&state, pcm.data() + written, codes.data() + i, static_cast<int32_t>(n));
-    i += n;
-  }
-  pcm.resize(written + G722DecoderFlush(&state, pcm.data() + written));
-  return PcmBytes(pcm);  // little-endian on every system
+  return PcmBytes(FeedInCalls<int16_t>(  // little-endian on every system
+      codes, codes.size() * 8 / 6 * 2 + 4, random,
+      [&](int16_t* out, const uint8_t* in, int32_t n) {
+        return G722DecodeCodes(&state, out, in, n);
+      },
+      [&](int16_t* out) { return G722DecoderFlush(&state, out); }));
 }
 
 // Digest of an output and of the record's stream fields after it, all little-endian.

@@ -36,6 +36,20 @@ constexpr int32_t ApplySign(int32_t x, int32_t sign) {
   return (x ^ sign) - sign;
 }
 
+// Writes a band record's zero section as a plain transcription leaves it, from the coefficients
+// b[1..6], the differences d[1..6] and the difference the last shift dropped, each held from
+// index 0: after an adaptation d[0] equals d[1], and sg holds the signs that UPZERO compared.
+inline void StoreZeroSection(G722Band& band, const int32_t b[6], const int32_t d[7]) {
+  for (int i = 0; i < 6; i++) {
+    band.b[i + 1] = band.bp[i + 1] = b[i];
+    band.d[i + 1] = d[i];
+  }
+  band.d[0] = d[0];
+  band.sg[0] = d[0] >> 15;
+  for (int i = 1; i < 7; i++)
+    band.sg[i] = d[i] >> 15;
+}
+
 }  // namespace
 
 // The steps of one sub-band on its record, as the hot loops run them on locals.

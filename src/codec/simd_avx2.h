@@ -41,14 +41,7 @@ class Avx2ZeroSection {
     alignas(32) int32_t d[8];
     _mm256_store_si256(reinterpret_cast<__m256i*>(b), b_);
     _mm256_store_si256(reinterpret_cast<__m256i*>(d), d_);
-    for (int i = 0; i < 6; i++) {
-      band.b[i + 1] = band.bp[i + 1] = b[i];
-      band.d[i + 1] = d[i];
-    }
-    band.d[0] = d[0];
-    band.sg[0] = d[0] >> 15;
-    for (int i = 1; i < 7; i++)
-      band.sg[i] = d[i] >> 15;
+    StoreZeroSection(band, b, d);
   }
 
   // like_d has the sign of d and is 0 exactly when d is, and may be known sooner: the new

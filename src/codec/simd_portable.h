@@ -26,17 +26,7 @@ class PortableZeroSection {
     d_[6] = band.sg[6];
   }
 
-  // The record's coefficients and differences, and the signs UPZERO compared last.
-  void Store(G722Band& band) const {
-    for (int i = 0; i < 6; i++) {
-      band.b[i + 1] = band.bp[i + 1] = b_[i];
-      band.d[i + 1] = d_[i];
-    }
-    band.d[0] = d_[0];
-    band.sg[0] = d_[0] >> 15;
-    for (int i = 1; i < 7; i++)
-      band.sg[i] = d_[i] >> 15;
-  }
+  void Store(G722Band& band) const { StoreZeroSection(band, b_, d_); }
 
   // UPZERO, the differences moving on, and FILTEZ's sum for the new coefficients. like_d has
   // the sign of d and is 0 exactly when d is.
