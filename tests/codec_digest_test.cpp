@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,14 @@
 #include "simd_level.h"
 #include "test_support.h"
 
-namespace g722kit::test {
+namespace g722kit {
+
+// Names the levels in the parameterised tests' descriptions.
+void PrintTo(SimdLevel level, std::ostream* os) {
+  *os << SimdLevelName(level);
+}
+
+namespace test {
 namespace {
 
 TEST(Sha256, KnownDigests) {
@@ -287,4 +295,5 @@ INSTANTIATE_TEST_SUITE_P(Simd, CodecDigest,
                          [](const auto& info) { return SimdLevelName(info.param); });
 
 }  // namespace
-}  // namespace g722kit::test
+}  // namespace test
+}  // namespace g722kit
