@@ -196,30 +196,30 @@ void CodeGroup(G722Batch& batch, int32_t g, const LaneKernels& kernels, Fill&& f
 // Writes a lane's codes of the chunk to its stream; returns the bytes written.
 int32_t WriteCodes(const G722Batch& batch, StreamEdge& edge, const ChunkRows& rows, int lane,
                    int count, uint8_t* out) {
-  int32_t written = 0;
-  for (int c = 0; c < count; c++) {
-    const int32_t code = rows.code[c].lane[lane];
-    if (batch.packed) {
-      written += PackCode(edge, out + written, code, batch.config.bits_per_code);
-    } else {
-      out[written++] = static_cast<uint8_t>(code);
-    }
+  if (!batch.packed) {
+    for (int c = 0; c < count; c++)
+      out[c] = static_cast<uint8_t>(rows.code[c].lane[lane]);
+    return count;
   }
+  int32_t written = 0;
+  for (int c = 0; c < count; c++)
+    written += PackCode(edge, out + written, rows.code[c].lane[lane], batch.config.bits_per_code);
   return written;
 }
 
 // Writes a lane's samples of the chunk to its stream; returns the samples written.
 int32_t WriteSamples(const G722Batch& batch, const ChunkRows& rows, int lane, int count,
                      int16_t* out) {
-  for (int c = 0; c < count; c++) {
-    if (batch.config.pcm_8k) {
+  if (batch.config.pcm_8k) {
+    for (int c = 0; c < count; c++)
       out[c] = static_cast<int16_t>(rows.low[c].lane[lane]);
-    } else {
-      out[2 * c] = static_cast<int16_t>(rows.low[c].lane[lane]);
-      out[2 * c + 1] = static_cast<int16_t>(rows.high[c].lane[lane]);
-    }
+    return count;
   }
-  return batch.config.pcm_8k ? count : 2 * count;
+  for (int c = 0; c < count; c++) {
+    out[2 * c] = static_cast<int16_t>(rows.low[c].lane[lane]);
+    out[2 * c + 1] = static_cast<int16_t>(rows.high[c].lane[lane]);
+  }
+  return 2 * count;
 }
 
 int32_t EncodeGroup(G722Batch& batch, int32_t g, const LaneKernels& kernels,
@@ -234,19 +234,20 @@ int32_t EncodeGroup(G722Batch& batch, int32_t g, const LaneKernels& kernels,
     const int32_t held = edge.holds_sample ? 1 : 0;
     const int32_t total = two_band ? (sample_count + held) / 2 : sample_count;
     const int count = static_cast<int>(std::min<int32_t>(kChunkCodes, total - done[lane]));
+    const int32_t first_code = done[lane];
     const int16_t* pcm = pcm_in[lane];
+    done[lane] += count;
+    if (!two_band) {
+      for (int c = 0; c < count; c++)
+        rows.low[c].lane[lane] = pcm[first_code + c];
+      return count;
+    }
     for (int c = 0; c < count; c++) {
-      const int32_t code_index = done[lane] + c;
-      if (!two_band) {
-        rows.low[c].lane[lane] = pcm[code_index];
-        continue;
-      }
       // The pair's first sample in pcm; -1 is the sample held from the last call.
-      const int32_t k = 2 * code_index - held;
+      const int32_t k = 2 * (first_code + c) - held;
       rows.first[kHistoryPairs + c].lane[lane] = (k < 0) ? edge.held_sample : pcm[k];
       rows.second[kHistoryPairs + c].lane[lane] = pcm[k + 1];
     }
-    done[lane] += count;
     return count;
   };
   auto drain = [&](int lane, int count) {
@@ -281,12 +282,19 @@ int32_t DecodeGroup(G722Batch& batch, int32_t g, const LaneKernels& kernels,
   // Codes are taken while bytes remain: a whole packed code still held when the last byte has
   // been taken waits for the next call.
   auto fill = [&](int lane) {
+    if (!batch.packed) {
+      const int count =
+          static_cast<int>(std::min<int32_t>(kChunkCodes, byte_count - position[lane]));
+      const uint8_t* in = codes_in[lane] + position[lane];
+      for (int c = 0; c < count; c++)
+        rows.code[c].lane[lane] = in[c];
+      position[lane] += count;
+      return count;
+    }
     int count = 0;
     while (count < kChunkCodes && position[lane] < byte_count) {
       rows.code[count++].lane[lane] =
-          batch.packed ? FetchPackedCode(edges[lane], codes_in[lane], position[lane],
-                                         batch.config.bits_per_code)
-                       : codes_in[lane][position[lane]++];
+          FetchPackedCode(edges[lane], codes_in[lane], position[lane], batch.config.bits_per_code);
     }
     return count;
   };

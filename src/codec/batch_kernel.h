@@ -23,6 +23,13 @@
 #include "encoder_tables.h"
 #include "shared_tables.h"
 
+// The kernels' helpers are inlined into each loop, so that a band's state stays in registers.
+#if defined(__GNUC__)
+#define G722KIT_LANE_INLINE [[gnu::always_inline]] inline
+#else
+#define G722KIT_LANE_INLINE inline
+#endif
+
 namespace g722kit::batch {
 
 // A constant table as a plain array, zero-padded to Size entries so that a vector lookup may
@@ -61,12 +68,12 @@ struct Band {
 };
 
 template <class V>
-V LoadRow(const Row& row, int lane) {
+G722KIT_LANE_INLINE V LoadRow(const Row& row, int lane) {
   return V::Load(row.lane + lane);
 }
 
 template <class V>
-Band<V> LoadBand(const BandRows& rows, int lane) {
+G722KIT_LANE_INLINE Band<V> LoadBand(const BandRows& rows, int lane) {
   Band<V> band{};
   band.s = LoadRow<V>(rows.s, lane);
   band.sz = LoadRow<V>(rows.sz, lane);
@@ -86,7 +93,7 @@ Band<V> LoadBand(const BandRows& rows, int lane) {
 }
 
 template <class V>
-void StoreBand(const Band<V>& band, BandRows& rows, int lane) {
+G722KIT_LANE_INLINE void StoreBand(const Band<V>& band, BandRows& rows, int lane) {
   band.s.Store(rows.s.lane + lane);
   band.sz.Store(rows.sz.lane + lane);
   band.r1.Store(rows.r1.lane + lane);
@@ -104,25 +111,25 @@ void StoreBand(const Band<V>& band, BandRows& rows, int lane) {
 }
 
 template <class V>
-V Clamp(V x, int32_t low, int32_t high) {
+G722KIT_LANE_INLINE V Clamp(V x, int32_t low, int32_t high) {
   return Min(Max(x, V(low)), V(high));
 }
 
 template <class V>
-V Saturate16(V x) {
+G722KIT_LANE_INLINE V Saturate16(V x) {
   return Clamp(x, -32768, 32767);
 }
 
 // Whether the signs x >> 15 and y >> 15 of two 16-bit-range values agree.
 template <class V>
-auto SameSign(V x, V y) {
+G722KIT_LANE_INLINE auto SameSign(V x, V y) {
   return (x ^ y) > V(-1);
 }
 
 // Block 4: reconstruction, pole and zero predictor adaptation, delay lines and the prediction
 // for the next code; d is the quantized difference of the current code.
 template <class V>
-void AdaptBand(Band<V>& band, V d) {
+G722KIT_LANE_INLINE void AdaptBand(Band<V>& band, V d) {
   const V r0 = Saturate16(band.s + d);
   const V p0 = Saturate16(band.sz + d);
 
@@ -168,34 +175,34 @@ void AdaptBand(Band<V>& band, V d) {
 // The exponent bias - (nb >> 11) is never below -1, so shifting the mantissa left by one and
 // then right by exponent + 1 gives mantissa >> exponent, and mantissa << 1 for exponent -1.
 template <class V>
-V ScaleFactor(V nb, int32_t exponent_bias) {
+G722KIT_LANE_INLINE V ScaleFactor(V nb, int32_t exponent_bias) {
   const V mantissa = Lookup(kMantissaTable, (nb >> 6) & V(31));
   return ShiftRight(mantissa << 1, V(exponent_bias + 1) - (nb >> 11)) << 2;
 }
 
 // LOGSCL and SCALEL.
 template <class V>
-void AdaptLowerScale(Band<V>& band, V adapt_index) {
+G722KIT_LANE_INLINE void AdaptLowerScale(Band<V>& band, V adapt_index) {
   band.nb = Clamp(((band.nb * V(127)) >> 7) + Lookup(kLowerStepTable, adapt_index), 0, 18432);
   band.det = ScaleFactor(band.nb, 8);
 }
 
 // LOGSCH and SCALEH.
 template <class V>
-void AdaptUpperScale(Band<V>& band, V high_code) {
+G722KIT_LANE_INLINE void AdaptUpperScale(Band<V>& band, V high_code) {
   band.nb = Clamp(((band.nb * V(127)) >> 7) + Lookup(kUpperStepTable, high_code), 0, 22528);
   band.det = ScaleFactor(band.nb, 10);
 }
 
 // The quantizers' magnitude: e itself, or -(e + 1) when e is negative.
 template <class V>
-V QuantizerMagnitude(V e) {
+G722KIT_LANE_INLINE V QuantizerMagnitude(V e) {
   return e ^ (e >> 31);
 }
 
 // SUBTRA, QUANTL, INVQAL, LOGSCL, SCALEL and block 4; returns the 6-bit lower-band code.
 template <class V>
-V EncodeLowerBand(Band<V>& band, V xl) {
+G722KIT_LANE_INLINE V EncodeLowerBand(Band<V>& band, V xl) {
   const V el = Saturate16(xl - band.s);
   const V magnitude = QuantizerMagnitude(el);
   // The decision thresholds grow with the interval, so the interval where the search stops is
@@ -214,7 +221,7 @@ V EncodeLowerBand(Band<V>& band, V xl) {
 
 // SUBTRA, QUANTH, INVQAH, LOGSCH, SCALEH and block 4; returns the 2-bit upper-band code.
 template <class V>
-V EncodeUpperBand(Band<V>& band, V xh) {
+G722KIT_LANE_INLINE V EncodeUpperBand(Band<V>& band, V xh) {
   const V eh = Saturate16(xh - band.s);
   const auto small = QuantizerMagnitude(eh) < ((V(564) * band.det) >> 12);
   const V ih = Select(eh < V(0), V(0), V(2)) + Select(small, V(1), V(0));
@@ -226,14 +233,14 @@ V EncodeUpperBand(Band<V>& band, V xh) {
 
 // LIMIT: the reconstructed signal's range.
 template <class V>
-V Limit(V x) {
+G722KIT_LANE_INLINE V Limit(V x) {
   return Clamp(x, -16384, 16383);
 }
 
 // INVQBL, RECONS, LIMIT, INVQAL, LOGSCL, SCALEL and block 4; returns the lower-band signal.
 // The code's width selects its lower-band part, inverse quantizer and adaptation index.
 template <int kBitsPerCode, class V>
-V DecodeLowerBand(Band<V>& band, V code) {
+G722KIT_LANE_INLINE V DecodeLowerBand(Band<V>& band, V code) {
   V quant, adapt_index;
   if constexpr (kBitsPerCode == 8) {
     const V low_code = code & V(63);
@@ -256,7 +263,7 @@ V DecodeLowerBand(Band<V>& band, V code) {
 
 // INVQAH, RECONS, LIMIT, LOGSCH, SCALEH and block 4; returns the upper-band signal.
 template <class V>
-V DecodeUpperBand(Band<V>& band, V high_code) {
+G722KIT_LANE_INLINE V DecodeUpperBand(Band<V>& band, V high_code) {
   const V diff = (Lookup(kQuant2Table, high_code) * band.det) >> 15;
   const V recon = Limit(band.s + diff);
   AdaptUpperScale(band, high_code);
@@ -267,7 +274,7 @@ V DecodeUpperBand(Band<V>& band, V high_code) {
 // The band-split filter's two sums for code c: the first values of its twelve pairs (rows c to
 // c + kHistoryPairs) weighted by the even taps, the second values by the odd taps.
 template <class V>
-void QmfSums(const ChunkRows& rows, int lane, int c, V& even, V& odd) {
+G722KIT_LANE_INLINE void QmfSums(const ChunkRows& rows, int lane, int c, V& even, V& odd) {
   even = V(0);
   odd = V(0);
   for (int k = 0; k < 12; k++) {
