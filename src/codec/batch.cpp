@@ -311,14 +311,6 @@ int32_t DecodeGroup(G722Batch& batch, int32_t g, const LaneKernels& kernels,
   return largest;
 }
 
-// The largest byte count whose samples are sure to fit a signed 32-bit count.
-int32_t MaxDecodeBytes(const G722Batch& batch) {
-  const int64_t max_codes = INT32_MAX / (batch.config.pcm_8k ? 1 : 2);
-  if (!batch.packed) return static_cast<int32_t>(max_codes);
-  // A call decodes at most (8 * bytes + 7) / bits_per_code codes.
-  return static_cast<int32_t>((max_codes * batch.config.bits_per_code - 7) / 8);
-}
-
 bool ValidStream(const G722Batch* batch, int32_t stream_index) {
   return batch != nullptr && stream_index >= 0 && stream_index < batch->stream_count;
 }
@@ -371,9 +363,8 @@ int32_t G722BatchEncode(G722Batch* batch, uint8_t* const* codes_out, const int16
 
 int32_t G722BatchDecode(G722Batch* batch, int16_t* const* pcm_out, const uint8_t* const* codes_in,
                         int32_t byte_count) {
-  if (batch == nullptr || batch->encoder || byte_count <= 0 ||
-      byte_count > MaxDecodeBytes(*batch) || !AllStreamsGiven(*batch, pcm_out) ||
-      !AllStreamsGiven(*batch, codes_in)) {
+  if (batch == nullptr || batch->encoder || byte_count <= 0 || byte_count > G722MaxDecodeBytes ||
+      !AllStreamsGiven(*batch, pcm_out) || !AllStreamsGiven(*batch, codes_in)) {
     return 0;
   }
   const LaneKernels& kernels = ActiveKernels();
