@@ -205,11 +205,13 @@ template <class V>
 G722KIT_LANE_INLINE V EncodeLowerBand(Band<V>& band, V xl) {
   const V el = Saturate16(xl - band.s);
   const V magnitude = QuantizerMagnitude(el);
-  // The decision thresholds grow with the interval, so the interval where the search stops is
-  // 30 minus the number of thresholds above the magnitude.
+  // The decision thresholds (level * det) >> 12 grow with the interval, so the interval where
+  // the search stops is 30 minus the number of thresholds above the magnitude. A threshold is
+  // above it exactly when level * det > (magnitude << 12) + 4095.
+  const V reach = (magnitude << 12) + V(4095);
   V above(0);
   for (int m = 1; m < 30; m++)
-    above = CountIf(above, magnitude < ((V(kDecisionLevelTable.entry[m]) * band.det) >> 12));
+    above = CountIf(above, V(kDecisionLevelTable.entry[m]) * band.det > reach);
   const V interval = V(30) - above;
   const V il =
       Select(el < V(0), Lookup(kNegativeCodeTable, interval), Lookup(kPositiveCodeTable, interval));
