@@ -222,8 +222,8 @@ int32_t WriteSamples(const G722Batch& batch, const ChunkRows& rows, int lane, in
   return 2 * count;
 }
 
-int32_t EncodeGroup(G722Batch& batch, int32_t g, const LaneKernels& kernels,
-                    uint8_t* const* codes_out, const int16_t* const* pcm_in, int32_t sample_count) {
+void EncodeGroup(G722Batch& batch, int32_t g, const LaneKernels& kernels, uint8_t* const* codes_out,
+                 const int16_t* const* pcm_in, int32_t sample_count) {
   StreamEdge* edges = batch.edges + g * kGroupLanes;
   const bool two_band = !batch.config.pcm_8k;
   ChunkRows& rows = *batch.rows;
@@ -256,7 +256,6 @@ int32_t EncodeGroup(G722Batch& batch, int32_t g, const LaneKernels& kernels,
   };
   CodeGroup(batch, g, kernels, fill, drain);
 
-  int32_t largest = 0;
   for (int lane = 0; lane < LanesInGroup(batch, g); lane++) {
     StreamEdge& edge = edges[lane];
     if (two_band) {
@@ -264,17 +263,15 @@ int32_t EncodeGroup(G722Batch& batch, int32_t g, const LaneKernels& kernels,
       if (edge.holds_sample) edge.held_sample = pcm_in[lane][sample_count - 1];
     }
     edge.last_count = written[lane];
-    largest = std::max(largest, written[lane]);
   }
-  return largest;
 }
 
 }  // namespace
 
 namespace {
 
-int32_t DecodeGroup(G722Batch& batch, int32_t g, const LaneKernels& kernels,
-                    int16_t* const* pcm_out, const uint8_t* const* codes_in, int32_t byte_count) {
+void DecodeGroup(G722Batch& batch, int32_t g, const LaneKernels& kernels, int16_t* const* pcm_out,
+                 const uint8_t* const* codes_in, int32_t byte_count) {
   StreamEdge* edges = batch.edges + g * kGroupLanes;
   ChunkRows& rows = *batch.rows;
   int32_t position[kGroupLanes] = {};  // bytes taken so far in this call
@@ -303,11 +300,18 @@ int32_t DecodeGroup(G722Batch& batch, int32_t g, const LaneKernels& kernels,
   };
   CodeGroup(batch, g, kernels, fill, drain);
 
-  int32_t largest = 0;
-  for (int lane = 0; lane < LanesInGroup(batch, g); lane++) {
+  for (int lane = 0; lane < LanesInGroup(batch, g); lane++)
     edges[lane].last_count = written[lane];
-    largest = std::max(largest, written[lane]);
-  }
+}
+
+// Codes every group with code_group(g, first stream of g); returns the largest count written.
+template <class CodeGroupOf>
+int32_t CodeEveryGroup(G722Batch& batch, CodeGroupOf&& code_group) {
+  for (int32_t g = 0; g < GroupCount(batch); g++)
+    code_group(g, g * kGroupLanes);
+  int32_t largest = 0;
+  for (int32_t i = 0; i < batch.stream_count; i++)
+    largest = std::max(largest, batch.edges[i].last_count);
   return largest;
 }
 
@@ -352,13 +356,9 @@ int32_t G722BatchEncode(G722Batch* batch, uint8_t* const* codes_out, const int16
     return 0;
   }
   const LaneKernels& kernels = ActiveKernels();
-  int32_t largest = 0;
-  for (int32_t g = 0; g < GroupCount(*batch); g++) {
-    const int32_t first = g * kGroupLanes;
-    largest = std::max(
-        largest, EncodeGroup(*batch, g, kernels, codes_out + first, pcm_in + first, sample_count));
-  }
-  return largest;
+  return CodeEveryGroup(*batch, [&](int32_t g, int32_t first) {
+    EncodeGroup(*batch, g, kernels, codes_out + first, pcm_in + first, sample_count);
+  });
 }
 
 int32_t G722BatchDecode(G722Batch* batch, int16_t* const* pcm_out, const uint8_t* const* codes_in,
@@ -368,13 +368,9 @@ int32_t G722BatchDecode(G722Batch* batch, int16_t* const* pcm_out, const uint8_t
     return 0;
   }
   const LaneKernels& kernels = ActiveKernels();
-  int32_t largest = 0;
-  for (int32_t g = 0; g < GroupCount(*batch); g++) {
-    const int32_t first = g * kGroupLanes;
-    largest = std::max(
-        largest, DecodeGroup(*batch, g, kernels, pcm_out + first, codes_in + first, byte_count));
-  }
-  return largest;
+  return CodeEveryGroup(*batch, [&](int32_t g, int32_t first) {
+    DecodeGroup(*batch, g, kernels, pcm_out + first, codes_in + first, byte_count);
+  });
 }
 
 int32_t G722BatchStreamCount(const G722Batch* batch, int32_t stream_index) {
