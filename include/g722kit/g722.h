@@ -154,7 +154,7 @@ G722KIT_API int32_t G722DecoderRelease(G722State* state);
  * lanes of the processor: a conference bridge, a call recorder or a transcoding server coding
  * one frame of each call at a time. Every stream's output is bit for bit what a G722State of the
  * same configuration gives when fed the same calls; only the speed differs. The instruction set
- * is chosen when the library is loaded (AVX-512, AVX2 or plain code; the environment variable
+ * is chosen once per process (AVX-512, AVX2 or plain code; the environment variable
  * G722KIT_SIMD=portable|avx2|avx512 may lower it).
  *
  * Each stream has an index from 0 to stream_count - 1. A coding call takes one buffer pointer
