@@ -142,6 +142,24 @@ TEST_P(BatchCodec, EveryStreamCodesAsItsOwnRecord) {
 INSTANTIATE_TEST_SUITE_P(AllConfigs, BatchCodec, ::testing::ValuesIn(AllConfigs()),
                          [](const auto& info) { return info.param.name; });
 
+// A stream reset while the others hold packed bits writes its own count; the call returns the
+// largest, and each stream's count can be read back.
+TEST(BatchCodec, StreamsOutOfStepReportTheirOwnCounts) {
+  G722Batch* batch = G722BatchEncoderCreate(2, 48000, G722Option8k | G722OptionPacked);
+  const int16_t silence[3] = {};
+  uint8_t bytes[2][4] = {};
+  const int16_t* pcm_in[2] = {silence, silence};
+  uint8_t* codes_out[2] = {bytes[0], bytes[1]};
+  ASSERT_EQ(G722BatchEncode(batch, codes_out, pcm_in, 3), 2);  // 18 bits: 2 bytes, 2 bits held
+  ASSERT_EQ(G722BatchResetStream(batch, 1), 1);
+  EXPECT_EQ(G722BatchStreamCount(batch, 1), 0);
+  EXPECT_EQ(G722BatchEncode(batch, codes_out, pcm_in, 1), 1);  // 8 bits, and 6
+  EXPECT_EQ(G722BatchStreamCount(batch, 0), 1);
+  EXPECT_EQ(G722BatchStreamCount(batch, 1), 0);
+  EXPECT_EQ(bytes[0][0], 251);
+  G722BatchRelease(batch);
+}
+
 // Calls that cannot be carried out return 0 (or -1, NULL) and change nothing.
 TEST(BatchCodec, RefusedCallsChangeNothing) {
   EXPECT_EQ(G722BatchEncoderCreate(0, 64000, 0), nullptr);
