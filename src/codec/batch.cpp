@@ -1,7 +1,8 @@
 // The batch codec: many streams of one configuration coded side by side in vector lanes. Each
 // call runs the streams group by group, and each group chunk by chunk: the streams' inputs are
 // spread into lane rows, the kernels of the active instruction set code them, and the outputs
-// are gathered back into each stream's buffer.
+// are gathered back into each stream's buffer. No exception can reach a C caller: every
+// allocation is std::nothrow, and the rest is arithmetic and copies.
 #include <algorithm>
 #include <new>
 
