@@ -3,8 +3,11 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "codec_settings.h"
+#include "g722_container.h"
 
 namespace g722kit::tool {
 
@@ -13,6 +16,8 @@ struct ConversionArguments {
   std::filesystem::path input;
   std::filesystem::path output;
   CodecSettings codec;
+  std::optional<Container> container;  // encode: --container; none: by the output's extension
+  bool align = false;                  // --align: trim the two-band codec's delay
 };
 void Encode(const ConversionArguments& args);
 void Decode(const ConversionArguments& args);
@@ -21,6 +26,7 @@ void Info(const std::filesystem::path& file);
 
 struct RecordArguments {
   std::filesystem::path output;
+  std::string device;  // an ALSA PCM name; empty: "default"
   int seconds = 0;     // 0: until Ctrl-C
   bool check = false;  // only check that the audio input opens
 };

@@ -1,4 +1,5 @@
-// g722kit info FILE: what a file is - an audio file's fields, or what a code file's size means.
+// g722kit info FILE: what a file is - an audio file's fields, a G.722 WAV or AU file's codes, or
+// what a code file's size means.
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -6,8 +7,10 @@
 
 #include "audio_input.h"
 #include "commands.h"
+#include "g722_container.h"
 #include "input_file.h"
 #include "tool_error.h"
+#include "wording.h"
 
 namespace g722kit::tool {
 
@@ -23,6 +26,22 @@ void PrintAudio(const fs::path& file, const AudioFormat& format) {
   std::printf("  duration     %.3f s\n", format.Seconds());
 }
 
+void PrintContainer(const fs::path& file, const ContainerLayout& layout, uint64_t bytes) {
+  const uint64_t codes = CodeBytesIn(layout, bytes);
+  const CodecSettings codec = ContainerCodec();
+  std::printf("%s: G.722 in %s, %s\n", file.c_str(), ContainerTitle(layout.container),
+              codec.Description().c_str());
+  std::printf("  sample rate  %d Hz\n", codec.PcmRate());
+  std::printf("  channels     1\n");
+  std::printf("  codes        %s\n", Counted(codes, "byte").c_str());
+  std::printf("  frames       %llu\n", static_cast<unsigned long long>(codes * 2));
+  std::printf("  duration     %.3f s\n", static_cast<double>(codes) / 8000);
+  if (layout.code_bytes && codes < *layout.code_bytes) {
+    std::printf("  the header announces %s of codes: the file is cut short\n",
+                Counted(*layout.code_bytes, "byte").c_str());
+  }
+}
+
 // The library's own code files (64000 bit/s, 8 kHz) have the two top bits of every byte set.
 bool LooksLikeLibraryCodes(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -31,8 +50,8 @@ bool LooksLikeLibraryCodes(const fs::path& file) {
 }
 
 void PrintCodes(const fs::path& file, uint64_t bytes) {
-  std::printf("%s: %llu bytes, not an audio file; as G.722 codes (8000 codes per second):\n",
-              file.c_str(), static_cast<unsigned long long>(bytes));
+  std::printf("%s: %s, not an audio file; as G.722 codes (8000 codes per second):\n", file.c_str(),
+              Counted(bytes, "byte").c_str());
   struct Packing {
     const char* name;
     int bits;
@@ -55,6 +74,9 @@ void PrintCodes(const fs::path& file, uint64_t bytes) {
 void Info(const fs::path& file) {
   const uint64_t bytes = CheckReadable(file);
   const bool raw = IsRawPcmName(file);
+  if (const std::optional<ContainerLayout> layout = raw ? std::nullopt : ReadContainerFile(file)) {
+    return PrintContainer(file, *layout, bytes);
+  }
   try {
     PrintAudio(file, ReadAudioFormat(file, raw));
   } catch (const ToolError& error) {

@@ -24,6 +24,14 @@ void ByteWriter::Write(std::span<const uint8_t> bytes) {
   }
 }
 
+bool ByteWriter::RewriteStart(std::span<const uint8_t> bytes) {
+  if (std::fseek(file_, 0, SEEK_SET) != 0) return false;
+  Write(bytes);
+  if (std::fseek(file_, 0, SEEK_END) != 0)
+    throw FileErrno(kExitOutput, "cannot write", output_.target());
+  return true;
+}
+
 void ByteWriter::Close() {
   const bool failed = std::fflush(file_) != 0 || std::ferror(file_);
   const int error = errno;

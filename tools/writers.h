@@ -20,6 +20,9 @@ class ByteWriter {
   ByteWriter& operator=(const ByteWriter&) = delete;
 
   void Write(std::span<const uint8_t> bytes);
+  // Writes bytes over the start of the file and returns to its end; false when the output
+  // cannot be repositioned (a pipe, a terminal).
+  bool RewriteStart(std::span<const uint8_t> bytes);
   // Closes the file, reporting what the operating system could not store.
   void Close();
 
