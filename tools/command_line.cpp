@@ -2,11 +2,14 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <map>
 #include <string>
 
+#include "audio_input.h"
 #include "commands.h"
 #include "exit_codes.h"
 #include "g722kit/g722kit.h"
+#include "report.h"
 #include "tool_error.h"
 
 namespace g722kit::tool {
@@ -40,9 +43,29 @@ void AddCodecOptions(CLI::App& command, CodecSettings& settings) {
 
 void AddConversionOptions(CLI::App& command, ConversionArguments& args, const std::string& in,
                           const std::string& out) {
-  command.add_option("IN", args.input, in)->required();
-  command.add_option("OUT", args.output, out)->required();
+  command.add_option("IN", args.input, in + " (- for stdin)")->required();
+  command.add_option("OUT", args.output, out + " (- for stdout)")->required();
   AddCodecOptions(command, args.codec);
+}
+
+void AddEndianOption(CLI::App& command, RawOptions& raw, const std::string& what) {
+  const std::map<std::string, Endian> orders = {{"little", Endian::kLittle}, {"big", Endian::kBig}};
+  command.add_option("--endian", raw.endian, "Byte order of " + what + " (default little)")
+      ->transform(CLI::CheckedTransformer(orders));
+}
+
+// --rate and --endian: the input is headerless 16-bit mono PCM of that rate and byte order.
+void AddRawInputOptions(CLI::App& command, RawOptions& raw) {
+  command
+      .add_option("--rate", raw.rate,
+                  "IN is headerless 16-bit mono PCM at this many samples/s (default 8000 for a "
+                  ".raw or .pcm name)")
+      ->check(CLI::Range(kMinInputRate, 100000000));
+  AddEndianOption(command, raw, "headerless PCM input");
+}
+
+void AddQuietOption(CLI::App& command, bool& quiet) {
+  command.add_flag("-q,--quiet", quiet, "Print no summary line and no progress bar");
 }
 
 // The parsed values live as long as the application that fills them.
@@ -51,26 +74,39 @@ struct Arguments {
   ConversionArguments decode;
   RecordArguments record;
   std::filesystem::path info;
+  RawOptions info_raw;
   CompareArguments compare;
+  bool quiet = false;
 };
 
 void AddCommands(CLI::App& app, Arguments& args) {
   CLI::App* encode = AddCommand(
       app, "encode", "Encode audio into G.722 codes",
       "IN is any file libsndfile reads (WAV, FLAC, AIFF, ...), downmixed to mono and resampled\n"
-      "to the codec's rate, or headerless 16-bit little-endian mono PCM at 8000 samples/s when\n"
-      "its name ends in .raw or .pcm. OUT holds the codes alone, no header: decode them with\n"
-      "the same options. The default is the library's file format: 64000 bit/s, 8 kHz, one\n"
-      "code per byte.");
+      "to the codec's rate, or headerless 16-bit mono PCM when its name ends in .raw or .pcm or\n"
+      "--rate or --endian is given (8000 samples/s, little-endian by default). OUT holds the\n"
+      "codes alone, no header: decode them with the same options. The default is the library's\n"
+      "file format: 64000 bit/s, 8 kHz, one code per byte.");
   AddConversionOptions(*encode, args.encode, "Audio to encode", "G.722 code file to write");
-  encode->callback([&args] { Encode(args.encode); });
+  AddRawInputOptions(*encode, args.encode.raw);
+  AddQuietOption(*encode, args.quiet);
+  encode->callback([&args] {
+    SetQuiet(args.quiet);
+    Encode(args.encode);
+  });
 
   CLI::App* decode = AddCommand(
       app, "decode", "Decode G.722 codes into a WAV file",
       "Give the options the codes were encoded with. OUT is 16-bit mono PCM at 8000 samples/s,\n"
-      "or 16000 with --wideband.");
+      "or 16000 with --wideband: a WAV file, or headerless samples when its name ends in .raw\n"
+      "or .pcm.");
   AddConversionOptions(*decode, args.decode, "G.722 code file to decode", "WAV file to write");
-  decode->callback([&args] { Decode(args.decode); });
+  AddEndianOption(*decode, args.decode.raw, "a .raw or .pcm OUT");
+  AddQuietOption(*decode, args.quiet);
+  decode->callback([&args] {
+    SetQuiet(args.quiet);
+    Decode(args.decode);
+  });
 
   CLI::App* record = AddCommand(
       app, "record", "Record the audio input into a WAV file",
@@ -83,21 +119,27 @@ void AddCommands(CLI::App& app, Arguments& args) {
       ->check(CLI::Range(1, 86400));
   record->add_flag("--check", args.record.check,
                    "Only check that the audio input opens (exit 0) or not (exit 6)");
-  record->callback([&args] { Record(args.record); });
+  AddQuietOption(*record, args.quiet);
+  record->callback([&args] {
+    SetQuiet(args.quiet);
+    Record(args.record);
+  });
 
   CLI::App* info = AddCommand(
       app, "info", "Tell what a file is",
       "An audio file shows its format, rate, channels and length (a .raw or .pcm name is read\n"
       "as 16-bit PCM at 8000 samples/s); any other file is taken for G.722 codes and shows its\n"
       "length in each packing.");
-  info->add_option("FILE", args.info, "File to describe")->required();
-  info->callback([&args] { Info(args.info); });
+  info->add_option("FILE", args.info, "File to describe (- for stdin)")->required();
+  AddRawInputOptions(*info, args.info_raw);
+  info->callback([&args] { Info(args.info, args.info_raw); });
 
   CLI::App* compare = AddCommand(
       app, "compare", "Try every codec configuration on a file",
       "Encodes and decodes IN (read as for encode) in each configuration and prints the size of\n"
       "the codes, the compression ratio, the signal-to-noise ratio and the codec's speed.");
   compare->add_option("IN", args.compare.input, "Audio to try (as for encode)")->required();
+  AddRawInputOptions(*compare, args.compare.raw);
   compare->add_option("--out", args.compare.out_dir,
                       "Folder to keep each configuration's codes and decoded WAV in");
   compare->callback([&args] { Compare(args.compare); });

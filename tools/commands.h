@@ -1,10 +1,11 @@
 // The tool's subcommands, run once the command line is parsed. Each throws ToolError on
-// failure and prints its result on stdout.
+// failure and prints its result on stdout. An input or output named "-" is stdin or stdout.
 #pragma once
 
 #include <filesystem>
 
 #include "codec_settings.h"
+#include "pcm_format.h"
 
 namespace g722kit::tool {
 
@@ -13,11 +14,12 @@ struct ConversionArguments {
   std::filesystem::path input;
   std::filesystem::path output;
   CodecSettings codec;
+  RawOptions raw;  // encode: raw input; decode: the byte order of raw output
 };
 void Encode(const ConversionArguments& args);
 void Decode(const ConversionArguments& args);
 
-void Info(const std::filesystem::path& file);
+void Info(const std::filesystem::path& file, const RawOptions& raw);
 
 struct RecordArguments {
   std::filesystem::path output;
@@ -29,6 +31,7 @@ void Record(const RecordArguments& args);
 struct CompareArguments {
   std::filesystem::path input;
   std::filesystem::path out_dir;  // empty: keep no files
+  RawOptions raw;
 };
 void Compare(const CompareArguments& args);
 

@@ -1,7 +1,4 @@
-// g722kit decode IN OUT.wav: G.722 codes to a WAV file.
-#include <array>
-#include <cstdio>
-#include <cstring>
+// g722kit decode IN OUT: G.722 codes to a WAV file, or to raw samples for a .raw or .pcm name.
 #include <vector>
 
 #include "code_stream.h"
@@ -10,59 +7,45 @@
 #include "g722kit/g722kit.h"
 #include "input_file.h"
 #include "library_call.h"
+#include "not_codes.h"
 #include "progress.h"
+#include "report.h"
 #include "tool_error.h"
 #include "writers.h"
 
 namespace g722kit::tool {
 
-namespace fs = std::filesystem;
-
 namespace {
 
 constexpr size_t kChunkBytes = 65536;
 
-// A WAV file given as codes would decode to noise; the user meant encode.
-void RefuseWav(const fs::path& input) {
-  std::array<char, 12> start{};
-  std::FILE* file = std::fopen(input.c_str(), "rb");
-  if (file == nullptr) return;
-  const size_t got = std::fread(start.data(), 1, start.size(), file);
-  std::fclose(file);
-  if (got == start.size() && std::memcmp(start.data(), "RIFF", 4) == 0 &&
-      std::memcmp(start.data() + 8, "WAVE", 4) == 0) {
-    throw FileError(kExitFormat, "cannot decode", input,
-                    "it is a WAV file, not G.722 codes (encode it with 'g722kit encode')");
-  }
+// At most how many samples bytes of codes decode to: a packed stream may end with one code
+// more than its whole codes.
+uint64_t MaxSamples(uint64_t bytes, const CodecSettings& codec) {
+  const uint64_t bits_per_code = static_cast<uint64_t>(codec.bitrate) / 8000;
+  const uint64_t codes = codec.packed ? bytes * 8 / bits_per_code + 1 : bytes;
+  return codes * (codec.wideband ? 2 : 1);
 }
 
-// Decodes with the chosen configuration and writes the samples through libsndfile.
-uint64_t DecodeCodes(const ConversionArguments& args, uint64_t input_bytes) {
-  std::FILE* input = std::fopen(args.input.c_str(), "rb");
-  if (input == nullptr) throw FileErrno(kExitInput, "cannot open", args.input);
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(input, std::fclose);
-  OutputFile output(args.output);
-  WavWriter writer(output, args.codec.PcmRate());
-  StreamDecoder decoder(args.codec);
-  Progress progress("decoding", input_bytes);
+// Decodes with the chosen configuration into writer.
+uint64_t DecodeCodes(InputFile& input, PcmWriter& writer, const CodecSettings& codec) {
+  StreamDecoder decoder(codec);
+  Progress progress("decoding", input.size().value_or(0));
   std::vector<uint8_t> codes(kChunkBytes);
   std::vector<int16_t> pcm;
-  uint64_t samples = 0, read = 0;
+  uint64_t samples = 0;
   const auto write = [&] {
     writer.Write(pcm);
     samples += pcm.size();
   };
-  while (const size_t count = std::fread(codes.data(), 1, codes.size(), input)) {
+  while (const size_t count = input.Read(codes)) {
     decoder.Decode(std::span(codes).first(count), pcm);
     write();
-    read += count;
-    progress.Update(read);
+    progress.Update(input.position());
   }
-  if (std::ferror(input)) throw FileErrno(kExitInput, "cannot read", args.input);
   decoder.Finish(pcm);
   write();
   writer.Close();
-  output.Commit();
   return samples;
 }
 
@@ -70,20 +53,33 @@ uint64_t DecodeCodes(const ConversionArguments& args, uint64_t input_bytes) {
 
 void Decode(const ConversionArguments& args) {
   CheckCodecSettings(args.codec);
-  const uint64_t input_bytes = CheckReadable(args.input);
-  CheckDistinct(args.input, args.output);
-  RefuseWav(args.input);
-  uint64_t samples;
-  if (args.codec.IsLibraryDefault()) {
-    RunFileOperation(G722Decode, "decoding", args.input, args.output, 44 + 2 * input_bytes);
-    samples = input_bytes;
-  } else {
-    samples = DecodeCodes(args, input_bytes);
+  InputFile input(args.input);
+  if (const std::optional<std::string> audio = KnownAudioFile(input)) {
+    throw FileError(kExitFormat, "cannot decode", input.name(),
+                    "it is " + *audio + ", not G.722 codes; did you mean encode?");
   }
-  std::printf("%s (%llu bytes) -> %s: %.2f s at %d Hz, %s\n", args.input.c_str(),
-              static_cast<unsigned long long>(input_bytes), args.output.c_str(),
-              static_cast<double>(samples) / args.codec.PcmRate(), args.codec.PcmRate(),
-              args.codec.Description().c_str());
+  if (IsTextFile(input)) {
+    throw FileError(kExitFormat, "cannot decode", input.name(), "it is text, not G.722 codes");
+  }
+  const PcmLayout layout{IsRawPcmName(args.output), args.raw.endian.value_or(Endian::kLittle)};
+  OutputFile output(args.output);
+  CheckDistinct(input.id(), output);
+  const std::optional<uint64_t> max_samples =
+      input.size() ? std::optional(MaxSamples(*input.size(), args.codec)) : std::nullopt;
+  uint64_t samples;
+  if (args.codec.IsLibraryDefault() && !layout.raw && LibraryCanReach(input, output) &&
+      *max_samples * 2 <= kWavMaxDataBytes) {
+    samples = *input.size();
+    RunFileOperation(G722Decode, "decoding", input, output, 44 + 2 * samples);
+  } else {
+    const auto writer = OpenPcmWriter(output, args.codec.PcmRate(), layout, max_samples);
+    samples = DecodeCodes(input, *writer, args.codec);
+  }
+  output.Commit();
+  PrintSummary(output, "%s (%llu bytes) -> %s: %.2f s at %d Hz, %s\n", args.input.c_str(),
+               static_cast<unsigned long long>(input.size().value_or(input.position())),
+               args.output.c_str(), static_cast<double>(samples) / args.codec.PcmRate(),
+               args.codec.PcmRate(), args.codec.Description().c_str());
 }
 
 }  // namespace g722kit::tool

@@ -1,5 +1,4 @@
 // g722kit encode IN OUT: audio to G.722 codes.
-#include <cstdio>
 #include <vector>
 
 #include "audio_input.h"
@@ -10,57 +9,71 @@
 #include "input_file.h"
 #include "library_call.h"
 #include "progress.h"
+#include "report.h"
 #include "writers.h"
 
 namespace g722kit::tool {
 
-namespace fs = std::filesystem;
-
 namespace {
 
 // Decodes, downmixes and resamples the input as needed and encodes it sample by sample.
-uint64_t EncodeAudio(const ConversionArguments& args, bool raw, const AudioFormat& format) {
-  OutputFile output(args.output);
+uint64_t EncodeAudio(AudioReader& reader, const OutputFile& output, const CodecSettings& codec) {
   ByteWriter writer(output);
-  StreamEncoder encoder(args.codec);
-  Progress progress("encoding", static_cast<uint64_t>(format.frames));
+  StreamEncoder encoder(codec);
+  Progress progress("encoding", static_cast<uint64_t>(reader.format().frames));
   std::vector<uint8_t> codes;
   uint64_t written = 0;
   const auto write = [&] {
     writer.Write(codes);
     written += codes.size();
   };
-  ReadPcm(args.input, raw, args.codec.PcmRate(),
-          [&](std::span<const int16_t> pcm, int64_t frames_read) {
-            encoder.Encode(pcm, codes);
-            write();
-            progress.Update(static_cast<uint64_t>(frames_read));
-          });
+  const PcmTarget target{codec.PcmRate(), [&](std::span<const int16_t> pcm, int64_t frames_read) {
+                           encoder.Encode(pcm, codes);
+                           write();
+                           progress.Update(static_cast<uint64_t>(frames_read));
+                         }};
+  reader.Read(std::span(&target, 1));
   encoder.Finish(codes);
   write();
-  writer.Close();
-  output.Commit();
   return written;
+}
+
+// A truncated input is coded as far as it goes, and said so.
+void WarnIfTruncated(const InputFile& input, const AudioReader& reader) {
+  const int64_t missing = reader.MissingFrames();
+  if (missing == 0) return;
+  const int64_t read = reader.frames_read();
+  char text[160];
+  std::snprintf(text, sizeof text,
+                "premature end of file: %lld of %lld samples; encoded the %.2f s it holds",
+                static_cast<long long>(read), static_cast<long long>(read + missing),
+                static_cast<double>(read) / reader.format().rate);
+  Warn("'" + input.name().string() + "': " + text);
 }
 
 }  // namespace
 
 void Encode(const ConversionArguments& args) {
   CheckCodecSettings(args.codec);
-  const uint64_t input_bytes = CheckReadable(args.input);
-  CheckDistinct(args.input, args.output);
-  const bool raw = IsRawPcmName(args.input);
-  const AudioFormat format = ReadAudioFormat(args.input, raw);
+  InputFile input(args.input);
+  const std::optional<RawPcm> raw = RawFormatOf(input, args.raw);
+  AudioReader reader(input, raw);
+  OutputFile output(args.output);
+  CheckDistinct(input.id(), output);
   uint64_t written;
-  if (raw && args.codec.IsLibraryDefault()) {
-    RunFileOperation(G722Encode, "encoding", args.input, args.output, input_bytes / 2);
-    written = input_bytes / 2;
+  AudioFormat format = reader.format();
+  if (raw == RawPcm{} && args.codec.IsLibraryDefault() && LibraryCanReach(input, output)) {
+    written = *input.size() / 2;
+    RunFileOperation(G722Encode, "encoding", input, output, written);
   } else {
-    written = EncodeAudio(args, raw, format);
+    written = EncodeAudio(reader, output, args.codec);
+    format.frames = reader.frames_read();
   }
-  std::printf("%s (%s) -> %s: %llu bytes of codes, %s\n", args.input.c_str(),
-              format.Summary().c_str(), args.output.c_str(),
-              static_cast<unsigned long long>(written), args.codec.Description().c_str());
+  output.Commit();
+  WarnIfTruncated(input, reader);
+  PrintSummary(output, "%s (%s) -> %s: %llu bytes of codes, %s\n", args.input.c_str(),
+               format.Summary().c_str(), args.output.c_str(),
+               static_cast<unsigned long long>(written), args.codec.Description().c_str());
 }
 
 }  // namespace g722kit::tool

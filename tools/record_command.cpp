@@ -26,7 +26,7 @@ constexpr auto kStallAllowance = std::chrono::seconds(5);
 // Starts the recorder into file, or throws with the cause. The recorder wants Stop after a
 // start that failed at the device, to close what it opened.
 void StartRecorder(const OutputFile& file) {
-  const int32_t result = G711ADPCMSoundRecorderStart(file.path().u16string().c_str());
+  const int32_t result = G711ADPCMSoundRecorderStart(file.temporary().u16string().c_str());
   if (result == G722KIT_OK) return;
   G711ADPCMSoundRecorderStop();
   switch (result) {
@@ -69,14 +69,14 @@ bool RunUntilDone(const RecordArguments& args, const OutputFile& file) {
   std::optional<double> level;
   int64_t levelled = 0;
   while (!InterruptRequested()) {
-    const int64_t seconds = RecordedSeconds(file.path());
+    const int64_t seconds = RecordedSeconds(file.temporary());
     if (args.seconds > 0 && seconds >= args.seconds) return true;
     const Clock::duration elapsed = Clock::now() - start;
     if (args.seconds > 0 && elapsed > std::chrono::seconds(args.seconds) + kStallAllowance) {
       return false;
     }
     if (seconds > levelled && status.enabled()) {
-      level = SecondLevelDb(file.path(), seconds - 1);
+      level = SecondLevelDb(file.temporary(), seconds - 1);
       levelled = seconds;
     }
     status.Show(StatusText(file.target(), elapsed, level));
