@@ -1,4 +1,5 @@
-// Any split of a stream into calls gives what one call gives, for the encoder and the decoder.
+// Any split of a stream into calls gives what one call gives, for the encoder and the decoder,
+// ends flushed.
 #include <algorithm>
 #include <vector>
 
@@ -21,8 +22,10 @@ void CheckEncoder(const FuzzConfig& config, const std::vector<int16_t>& pcm) {
   G722State one, split;
   G722EncoderInit(&one, config.rate, config.options);
   G722EncoderInit(&split, config.rate, config.options);
-  std::vector<uint8_t> whole(pcm.size() + 1), pieces(pcm.size() + 1);
-  whole.resize(G722EncodeSamples(&one, whole.data(), pcm.data(), static_cast<int32_t>(pcm.size())));
+  std::vector<uint8_t> whole(pcm.size() + 2), pieces(pcm.size() + 2);
+  const size_t whole_size =
+      G722EncodeSamples(&one, whole.data(), pcm.data(), static_cast<int32_t>(pcm.size()));
+  whole.resize(whole_size + G722EncoderFlush(&one, whole.data() + whole_size));
   size_t written = 0;
   Pieces cut{config.split_seed};
   for (size_t i = 0; i < pcm.size();) {
@@ -31,7 +34,7 @@ void CheckEncoder(const FuzzConfig& config, const std::vector<int16_t>& pcm) {
         G722EncodeSamples(&split, pieces.data() + written, pcm.data() + i, static_cast<int32_t>(n));
     i += n;
   }
-  pieces.resize(written);
+  pieces.resize(written + G722EncoderFlush(&split, pieces.data() + written));
   if (pieces != whole) __builtin_trap();
 }
 
@@ -41,7 +44,8 @@ void CheckDecoder(const FuzzConfig& config, const uint8_t* codes, size_t size) {
   G722DecoderInit(&split, config.rate, config.options);
   std::vector<int16_t> whole(g722kit::fuzz::MostDecodedSamples(one, size));
   std::vector<int16_t> pieces(whole.size());
-  whole.resize(G722DecodeCodes(&one, whole.data(), codes, static_cast<int32_t>(size)));
+  const size_t whole_size = G722DecodeCodes(&one, whole.data(), codes, static_cast<int32_t>(size));
+  whole.resize(whole_size + G722DecoderFlush(&one, whole.data() + whole_size));
   size_t written = 0;
   Pieces cut{config.split_seed * 7u + 1};
   for (size_t i = 0; i < size;) {
@@ -49,7 +53,7 @@ void CheckDecoder(const FuzzConfig& config, const uint8_t* codes, size_t size) {
     written += G722DecodeCodes(&split, pieces.data() + written, codes + i, static_cast<int32_t>(n));
     i += n;
   }
-  pieces.resize(written);
+  pieces.resize(written + G722DecoderFlush(&split, pieces.data() + written));
   if (pieces != whole) __builtin_trap();
 }
 

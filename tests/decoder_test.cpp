@@ -68,6 +68,9 @@ TEST(Decoder, NothingToDecodeChangesNothing) {
   int16_t untouched[2] = {123, 456};
   EXPECT_EQ(G722DecodeCodes(&state, untouched, held, 0), 0);
   EXPECT_EQ(G722DecodeCodes(&state, untouched, held, -1), 0);
+  // Counts whose samples could pass int32_t are refused before anything is read.
+  EXPECT_EQ(G722DecodeCodes(&state, untouched, held, G722MaxDecodeBytes + 1), 0);
+  EXPECT_EQ(G722DecodeCodes(&state, untouched, held, 1073745920), 0);
   EXPECT_EQ(G722DecodeCodes(nullptr, untouched, held, 1), 0);
   EXPECT_EQ(std::memcmp(&state, &before, sizeof state), 0);
   EXPECT_EQ(untouched[0], 123);

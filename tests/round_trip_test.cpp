@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <numbers>
 
 #include "g722kit/g722.h"
 #include "test_support.h"
@@ -63,7 +64,8 @@ TEST(RoundTrip, LoudTwoBandSignalsKeepTheirSign) {
     for (const double amplitude : {32700.0, 26000.0}) {
       std::vector<int16_t> input(16000);
       for (size_t i = 0; i < input.size(); i++)
-        input[i] = static_cast<int16_t>(amplitude * std::sin(2 * M_PI * hz * i / 16000));
+        input[i] =
+            static_cast<int16_t>(amplitude * std::sin(2 * std::numbers::pi * hz * i / 16000));
       const std::vector<int16_t> decoded = DecodeAll(64000, 0, EncodeAll(64000, 0, input));
       int flips = 0;
       for (size_t i = 0; i + kDelay < decoded.size(); i++) {
@@ -73,6 +75,56 @@ TEST(RoundTrip, LoudTwoBandSignalsKeepTheirSign) {
         }
       }
       EXPECT_EQ(flips, 0) << hz << " Hz at amplitude " << amplitude;
+    }
+  }
+}
+
+// A whole signal encoded, its end flushed.
+std::vector<uint8_t> EncodeFlushed(int32_t rate, int32_t options, const std::vector<int16_t>& pcm) {
+  G722State state;
+  G722EncoderInit(&state, rate, options);
+  std::vector<uint8_t> codes(pcm.size() + 2);
+  const int32_t size =
+      G722EncodeSamples(&state, codes.data(), pcm.data(), static_cast<int32_t>(pcm.size()));
+  codes.resize(size + G722EncoderFlush(&state, codes.data() + size));
+  return codes;
+}
+
+// Flushing ends every stream on a byte: the encoder's last bytes are those the stream would
+// have if it went on (with silence), the decoder gives every code that was encoded, and only
+// a padding as long as a code decodes as one code more.
+TEST(RoundTrip, FlushedStreamsKeepEveryCode) {
+  for (const CodecConfig& config : AllConfigs()) {
+    const bool packed = (config.options & G722OptionPacked) && config.rate != 64000;
+    const int bits = config.rate == 64000 ? 8 : config.rate == 56000 ? 7 : 6;
+    const size_t samples_per_code = (config.options & G722Option8k) ? 1 : 2;
+    const int32_t unpacked = config.options & ~G722OptionPacked;
+    for (size_t length = 40; length < 56; length++) {
+      SCOPED_TRACE(config.name + ", " + std::to_string(length) + " samples");
+      std::vector<int16_t> pcm = SpeechLikeSignal(length, 8000, 11);
+      const std::vector<uint8_t> stream = EncodeFlushed(config.rate, config.options, pcm);
+      const size_t codes = (length + samples_per_code - 1) / samples_per_code;
+      const size_t used_bits = packed ? codes * bits % 8 : 0;  // of the last byte; 0: all
+      ASSERT_EQ(stream.size(), packed ? (codes * bits + 7) / 8 : codes);
+      const std::vector<uint8_t> every_code = EncodeFlushed(config.rate, unpacked, pcm);
+      pcm.resize(length + 16);
+      const std::vector<uint8_t> going_on = EncodeAll(config.rate, config.options, pcm);
+      for (size_t i = 0; i < stream.size(); i++) {
+        const bool partial = i + 1 == stream.size() && used_bits != 0;
+        EXPECT_EQ(stream[i], partial ? going_on[i] & ((1 << used_bits) - 1) : going_on[i]) << i;
+      }
+
+      G722State decoder;
+      G722DecoderInit(&decoder, config.rate, config.options);
+      std::vector<int16_t> decoded(2 * codes + 4);
+      const int32_t size =
+          G722DecodeCodes(&decoder, decoded.data(), stream.data(), int32_t(stream.size()));
+      decoded.resize(size + G722DecoderFlush(&decoder, decoded.data() + size));
+      const std::vector<int16_t> expected = DecodeAll(config.rate, unpacked, every_code);
+      const bool padding_is_a_code = used_bits != 0 && 8 - int(used_bits) >= bits;
+      EXPECT_EQ(decoded.size(), expected.size() + (padding_is_a_code ? samples_per_code : 0));
+      decoded.resize(std::min(decoded.size(), expected.size()));
+      EXPECT_EQ(decoded, expected);
     }
   }
 }

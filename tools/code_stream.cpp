@@ -13,10 +13,8 @@ void StreamEncoder::Encode(std::span<const int16_t> pcm, std::vector<uint8_t>& c
 }
 
 void StreamEncoder::Finish(std::vector<uint8_t>& codes) {
-  codes.clear();
-  if (state_.packed && state_.pack_bits > 0) {
-    codes.push_back(static_cast<uint8_t>(state_.pack_buffer & 0xFF));
-  }
+  codes.resize(2);
+  codes.resize(static_cast<size_t>(G722EncoderFlush(&state_, codes.data())));
 }
 
 StreamDecoder::StreamDecoder(const CodecSettings& codec) {
@@ -30,14 +28,9 @@ void StreamDecoder::Decode(std::span<const uint8_t> codes, std::vector<int16_t>&
       G722DecodeCodes(&state_, pcm.data(), codes.data(), static_cast<int32_t>(codes.size()))));
 }
 
-// The decoder gives a held code only with a further byte, which yields a code of its own:
-// one zero byte, of whose samples those of the held code alone are kept.
 void StreamDecoder::Finish(std::vector<int16_t>& pcm) {
-  pcm.clear();
-  if (!state_.packed || state_.unpack_bits < state_.bits_per_code) return;
-  const uint8_t padding = 0;
-  Decode(std::span(&padding, 1), pcm);
-  pcm.resize(state_.pcm_8k ? 1 : 2);
+  pcm.resize(2);
+  pcm.resize(static_cast<size_t>(G722DecoderFlush(&state_, pcm.data())));
 }
 
 std::vector<uint8_t> EncodeAll(const CodecSettings& codec, std::span<const int16_t> pcm) {

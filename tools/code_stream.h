@@ -1,7 +1,6 @@
-// Whole code streams through the library's codec, ends included. The codec keeps the bits of a
-// packed stream that do not fill a byte (encoder) and holds back a whole code when the input
-// ends on a byte boundary (decoder) until more data comes; at the end of a file no more comes,
-// so Finish writes out the last bits and decodes the held code.
+// Whole code streams through the library's codec, ends included: Finish flushes what the codec
+// still holds at the end of a file (a held odd sample and the bits of a packed stream that do
+// not fill a byte when encoding, a held code when decoding).
 #pragma once
 
 #include <span>
@@ -17,8 +16,8 @@ class StreamEncoder {
   explicit StreamEncoder(const CodecSettings& codec);
   // Replaces codes with the code bytes of pcm.
   void Encode(std::span<const int16_t> pcm, std::vector<uint8_t>& codes);
-  // Replaces codes with the last, partly filled byte of a packed stream (zero bits above the
-  // last code), or nothing.
+  // Replaces codes with the last code bytes of the stream: the code of a held odd sample and
+  // the last, partly filled byte of a packed stream (zero bits above the last code).
   void Finish(std::vector<uint8_t>& codes);
 
  private:

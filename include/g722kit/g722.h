@@ -60,8 +60,13 @@ typedef struct G722State {
   int32_t pack_bits;       /* encoder: valid bits in pack_buffer */
   int32_t pending_sample;  /* encoder, two-band: a sample waiting for its pair */
   int32_t has_pending;     /* encoder, two-band: 1 while pending_sample is held */
-  int32_t allocated;       /* 1: the initialiser allocated this record */
+  int32_t allocated;       /* 1: an initialiser allocated this record; a copy carries it
+                              along, yet stays the caller's (see G722EncoderRelease) */
 } G722State;
+
+/* The largest byte_count G722DecodeCodes accepts, 512 MiB: the samples of that many bytes fit
+ * in int32_t in every configuration (at most 8/6 codes of two samples per byte). */
+enum G722Limits { G722MaxDecodeBytes = 536870912 };
 
 /*
  * Initialises an encoder record for a new stream and returns it.
@@ -74,22 +79,39 @@ G722KIT_API G722State* G722EncoderInit(G722State* state, int32_t rate, int32_t o
 
 /*
  * Encodes sample_count signed 16-bit samples and returns the number of bytes written to
- * codes_out (0 when state is NULL or sample_count <= 0; nothing changes then).
+ * codes_out (0 when state is NULL or sample_count <= 0; nothing changes then). Every positive
+ * sample_count is accepted: a call writes at most one byte per sample.
  *
  * In 8 kHz mode each sample gives one code. In two-band mode each pair of samples gives one
  * code; an odd sample at the end of a call is kept in the record and paired with the first
  * sample of the next call, so any split of a stream into calls gives the bytes of one call.
- * A sample held at the end of the stream is never coded.
  *
  * codes_out needs one byte per code unpacked; packed, (pack_bits + codes * bits_per_code) / 8
  * bytes, rounded down, with pack_bits as it stands before the call. Packed bits that do not
- * fill a byte stay in the record until later codes complete it; there is no flush.
+ * fill a byte stay in the record until later codes complete it, or G722EncoderFlush.
  */
 G722KIT_API int32_t G722EncodeSamples(G722State* state, uint8_t* codes_out, const int16_t* pcm_in,
                                       int32_t sample_count);
 
-/* Frees a record that G722EncoderInit allocated; a caller's own record or NULL is left alone.
- * Returns 0. */
+/*
+ * Ends a stream: writes what the record still holds and returns the number of bytes written
+ * to codes_out, at most 2 (0 when state is NULL or nothing is held). codes_out needs room for
+ * 2 bytes.
+ *
+ * In two-band mode a sample held for its pair is coded first, paired with a zero sample (one
+ * more code). Then, packed, the bits that do not fill a byte are written as one byte, its
+ * unused high bits zero. The record is then at a byte boundary and may go on coding a stream
+ * that the decoder reads from a byte boundary too (after its own G722DecoderFlush).
+ */
+G722KIT_API int32_t G722EncoderFlush(G722State* state, uint8_t* codes_out);
+
+/*
+ * Frees a record that an initialiser allocated with G722EncoderInit(NULL, ...) or
+ * G722DecoderInit(NULL, ...), and returns 0. The library keeps the addresses it allocated and
+ * frees only those: a caller's own record, NULL, a copy of an allocated record (the copy is
+ * the caller's record, whatever its allocated field says) or a record already released is
+ * left alone. An allocated record stays the library's to free when it is initialised again.
+ */
 G722KIT_API int32_t G722EncoderRelease(G722State* state);
 
 /* Initialises a decoder record; the same as G722EncoderInit in every respect. */
@@ -97,7 +119,8 @@ G722KIT_API G722State* G722DecoderInit(G722State* state, int32_t rate, int32_t o
 
 /*
  * Decodes byte_count code bytes and returns the number of samples written to pcm_out
- * (0 when state is NULL or byte_count <= 0; nothing changes then).
+ * (0 when state is NULL, byte_count <= 0 or byte_count > G722MaxDecodeBytes; nothing changes
+ * then: feed a longer stream in several calls).
  *
  * Each code gives one sample in 8 kHz mode and two in two-band mode. Unpacked, each byte is
  * one code. Packed, at most (8 * byte_count + unpack_bits) / bits_per_code codes are decoded,
@@ -110,8 +133,20 @@ G722KIT_API G722State* G722DecoderInit(G722State* state, int32_t rate, int32_t o
 G722KIT_API int32_t G722DecodeCodes(G722State* state, int16_t* pcm_out, const uint8_t* codes_in,
                                     int32_t byte_count);
 
-/* Frees a record that G722DecoderInit allocated; a caller's own record or NULL is left alone.
- * Returns 0. */
+/*
+ * Ends a packed stream: decodes the whole code the record still holds, if any, and drops the
+ * bits left over, which are shorter than a code (the zero padding of the last byte). Returns
+ * the number of samples written to pcm_out: 0, 1 (8 kHz mode) or 2 (two-band); 0 when state
+ * is NULL or the record is not packed. pcm_out needs room for 2 samples. The record may then
+ * go on decoding from the next byte.
+ *
+ * A padding of 6 or 7 zero bits is as long as a code and cannot be told from one, so it is
+ * decoded as one more code: a stream of 6-bit codes whose last byte held 2 bits of a code, or
+ * of 7-bit codes whose last byte held 1, decodes to one code more than was encoded.
+ */
+G722KIT_API int32_t G722DecoderFlush(G722State* state, int16_t* pcm_out);
+
+/* Frees a record that an initialiser allocated; the same as G722EncoderRelease. */
 G722KIT_API int32_t G722DecoderRelease(G722State* state);
 
 #ifdef __cplusplus

@@ -33,6 +33,15 @@ CodeParts SplitCode(int32_t code, int32_t bits_per_code) {
   }
 }
 
+// Takes the next code from the bit reservoir, which holds at least one.
+int32_t TakeHeldCode(G722State* state) {
+  const uint32_t mask = (1u << state->bits_per_code) - 1;
+  const int32_t code = static_cast<int32_t>(state->unpack_buffer & mask);
+  state->unpack_buffer >>= state->bits_per_code;
+  state->unpack_bits -= state->bits_per_code;
+  return code;
+}
+
 // Takes the next code from the input, through the bit reservoir when packed.
 int32_t FetchCode(G722State* state, const uint8_t* codes_in, int32_t& position) {
   if (!state->packed) return codes_in[position++];
@@ -40,11 +49,7 @@ int32_t FetchCode(G722State* state, const uint8_t* codes_in, int32_t& position) 
     state->unpack_buffer |= static_cast<uint32_t>(codes_in[position++]) << state->unpack_bits;
     state->unpack_bits += 8;
   }
-  const uint32_t mask = (1u << state->bits_per_code) - 1;
-  const int32_t code = static_cast<int32_t>(state->unpack_buffer & mask);
-  state->unpack_buffer >>= state->bits_per_code;
-  state->unpack_bits -= state->bits_per_code;
-  return code;
+  return TakeHeldCode(state);
 }
 
 // LIMIT: the reconstructed signal's range.
@@ -72,6 +77,23 @@ int32_t DecodeUpperBand(G722State* state, int32_t high_code) {
   return recon;
 }
 
+// Decodes one code into one sample (8 kHz) or two (two-band); returns how many.
+int32_t DecodeCode(G722State* state, int32_t code, int16_t* pcm_out) {
+  const CodeParts parts = SplitCode(code, state->bits_per_code);
+  const int32_t low = DecodeLowerBand(state, parts);
+  if (state->pcm_8k) {
+    pcm_out[0] = static_cast<int16_t>(low << 1);
+    return 1;
+  }
+  const int32_t high = DecodeUpperBand(state, parts.high_code);
+  const QmfSums sums = QmfPush(state->qmf_history, low + high, low - high);
+  // The receive filter can overshoot the 16-bit range on loud input; saturate rather than
+  // let a sample wrap into a full-scale click of the opposite sign.
+  pcm_out[0] = static_cast<int16_t>(Saturate16(sums.odd >> 11));
+  pcm_out[1] = static_cast<int16_t>(Saturate16(sums.even >> 11));
+  return 2;
+}
+
 }  // namespace
 }  // namespace g722kit
 
@@ -79,22 +101,22 @@ using namespace g722kit;
 
 extern "C" int32_t G722DecodeCodes(G722State* state, int16_t* pcm_out, const uint8_t* codes_in,
                                    int32_t byte_count) {
-  if (state == nullptr || byte_count <= 0) return 0;
+  if (state == nullptr || byte_count <= 0 || byte_count > G722MaxDecodeBytes) return 0;
   int32_t position = 0;
   int32_t count = 0;
   do {
-    const CodeParts parts = SplitCode(FetchCode(state, codes_in, position), state->bits_per_code);
-    const int32_t low = DecodeLowerBand(state, parts);
-    if (state->pcm_8k) {
-      pcm_out[count++] = static_cast<int16_t>(low << 1);
-    } else {
-      const int32_t high = DecodeUpperBand(state, parts.high_code);
-      const QmfSums sums = QmfPush(state->qmf_history, low + high, low - high);
-      // The receive filter can overshoot the 16-bit range on loud input; saturate rather than
-      // let a sample wrap into a full-scale click of the opposite sign.
-      pcm_out[count++] = static_cast<int16_t>(Saturate16(sums.odd >> 11));
-      pcm_out[count++] = static_cast<int16_t>(Saturate16(sums.even >> 11));
-    }
+    count += DecodeCode(state, FetchCode(state, codes_in, position), pcm_out + count);
   } while (position < byte_count);
+  return count;
+}
+
+extern "C" int32_t G722DecoderFlush(G722State* state, int16_t* pcm_out) {
+  if (state == nullptr || !state->packed) return 0;
+  int32_t count = 0;
+  if (state->unpack_bits >= state->bits_per_code) {
+    count = DecodeCode(state, TakeHeldCode(state), pcm_out);
+  }
+  state->unpack_buffer = 0;
+  state->unpack_bits = 0;
   return count;
 }

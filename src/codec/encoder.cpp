@@ -53,6 +53,14 @@ int32_t EmitCode(G722State* state, uint8_t* out, int32_t code) {
   return 1;
 }
 
+// The transmit filter and both bands for one pair of samples; returns the code.
+int32_t EncodePair(G722State* state, int32_t first, int32_t second) {
+  const QmfSums sums = QmfPush(state->qmf_history, first, second);
+  const int32_t il = EncodeLowerBand(state, (sums.even + sums.odd) >> 14);
+  const int32_t ih = EncodeUpperBand(state, (sums.odd - sums.even) >> 14);
+  return (ih * 64 + il) >> (8 - state->bits_per_code);
+}
+
 }  // namespace
 }  // namespace g722kit
 
@@ -80,13 +88,24 @@ extern "C" int32_t G722EncodeSamples(G722State* state, uint8_t* codes_out, const
       } else {
         first = pcm_in[i++];
       }
-      const int32_t second = pcm_in[i++];
-      const QmfSums sums = QmfPush(state->qmf_history, first, second);
-      const int32_t il = EncodeLowerBand(state, (sums.even + sums.odd) >> 14);
-      const int32_t ih = EncodeUpperBand(state, (sums.odd - sums.even) >> 14);
-      code = (ih * 64 + il) >> shift;
+      code = EncodePair(state, first, pcm_in[i++]);
     }
     n += EmitCode(state, codes_out + n, code);
+  }
+  return n;
+}
+
+extern "C" int32_t G722EncoderFlush(G722State* state, uint8_t* codes_out) {
+  if (state == nullptr) return 0;
+  int32_t n = 0;
+  if (state->has_pending) {
+    state->has_pending = 0;
+    n += EmitCode(state, codes_out, EncodePair(state, state->pending_sample, 0));
+  }
+  if (state->packed && state->pack_bits > 0) {
+    codes_out[n++] = static_cast<uint8_t>(state->pack_buffer & 0xFF);
+    state->pack_buffer = 0;
+    state->pack_bits = 0;
   }
   return n;
 }

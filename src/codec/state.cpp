@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "allocated_records.h"
 #include "codec.h"
 
 namespace g722kit {
@@ -21,24 +22,27 @@ int32_t BitsPerCode(int32_t rate) {
 }  // namespace
 
 G722State* InitState(G722State* state, int32_t rate, int32_t options) {
-  bool allocated = false;
-  if (state == nullptr) {
+  const bool allocate = state == nullptr;
+  if (allocate) {
     state = static_cast<G722State*>(std::malloc(sizeof(G722State)));
     if (state == nullptr) return nullptr;
-    allocated = true;
   }
   std::memset(state, 0, sizeof(G722State));
+  if (allocate && !ListAllocated(state)) {
+    std::free(state);
+    return nullptr;
+  }
   state->bits_per_code = BitsPerCode(rate);
   state->band[0].det = 32;
   state->band[1].det = 8;
   state->pcm_8k = (options & G722Option8k) ? 1 : 0;
   state->packed = ((options & G722OptionPacked) && state->bits_per_code != 8) ? 1 : 0;
-  state->allocated = allocated ? 1 : 0;
+  state->allocated = IsAllocated(state) ? 1 : 0;
   return state;
 }
 
 int32_t ReleaseState(G722State* state) {
-  if (state != nullptr && state->allocated) std::free(state);
+  if (state != nullptr && UnlistAllocated(state)) std::free(state);
   return 0;
 }
 
