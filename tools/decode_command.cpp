@@ -76,7 +76,8 @@ void Decode(const ConversionArguments& args) {
     samples = DecodeCodes(input, *writer, args.codec);
   }
   output.Commit();
-  PrintSummary(output, "%s (%llu bytes) -> %s: %.2f s at %d Hz, %s\n", args.input.c_str(),
+  PrintSummary(output.IsStdout(), "%s (%llu bytes) -> %s: %.2f s at %d Hz, %s\n",
+               args.input.c_str(),
                static_cast<unsigned long long>(input.size().value_or(input.position())),
                args.output.c_str(), static_cast<double>(samples) / args.codec.PcmRate(),
                args.codec.PcmRate(), args.codec.Description().c_str());

@@ -71,7 +71,7 @@ void Encode(const ConversionArguments& args) {
   }
   output.Commit();
   WarnIfTruncated(input, reader);
-  PrintSummary(output, "%s (%s) -> %s: %llu bytes of codes, %s\n", args.input.c_str(),
+  PrintSummary(output.IsStdout(), "%s (%s) -> %s: %llu bytes of codes, %s\n", args.input.c_str(),
                format.Summary().c_str(), args.output.c_str(),
                static_cast<unsigned long long>(written), args.codec.Description().c_str());
 }

@@ -19,24 +19,6 @@ namespace fs = std::filesystem;
 
 constexpr int kMaxLinks = 40;  // links followed before giving up, as the kernel does
 
-// Follows file while it is a symbolic link, up to a name for an open descriptor. A relative
-// link is relative to the folder of the link.
-fs::path FollowLinks(fs::path file, const fs::path& target) {
-  for (int hop = 0; hop < kMaxLinks; hop++) {
-    struct stat info {};
-    if (DescriptorNamed(file) || lstat(file.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
-      return file;
-    }
-    std::vector<char> text(static_cast<size_t>(info.st_size) + 1);
-    const ssize_t length = readlink(file.c_str(), text.data(), text.size());
-    if (length < 0) throw FileErrno(kExitOutput, "cannot create", target);
-    const fs::path to(std::string(text.data(), static_cast<size_t>(length)));
-    file = to.is_absolute() ? to : file.parent_path() / to;
-  }
-  errno = ELOOP;
-  throw FileErrno(kExitOutput, "cannot create", target);
-}
-
 // ".g722kit-" and six random letters or digits: short, so that no valid target name becomes
 // too long for a temporary one.
 std::string TemporaryName(std::random_device& entropy) {
@@ -59,13 +41,30 @@ void TakeAttributes(int file, const fs::path& like) {
 
 }  // namespace
 
+fs::path FollowLinks(const fs::path& name) {
+  fs::path file = name;
+  for (int hop = 0; hop < kMaxLinks; hop++) {
+    struct stat info {};
+    if (DescriptorNamed(file) || lstat(file.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+      return file;
+    }
+    std::vector<char> text(static_cast<size_t>(info.st_size) + 1);
+    const ssize_t length = readlink(file.c_str(), text.data(), text.size());
+    if (length < 0) throw FileErrno(kExitOutput, "cannot create", name);
+    const fs::path to(std::string(text.data(), static_cast<size_t>(length)));
+    file = to.is_absolute() ? to : file.parent_path() / to;
+  }
+  errno = ELOOP;
+  throw FileErrno(kExitOutput, "cannot create", name);
+}
+
 OutputFile::OutputFile(fs::path target) : target_(std::move(target)) {
   if (target_ == "-") {
     fd_ = STDOUT_FILENO;
     owns_fd_ = false;
     return;
   }
-  resolved_ = FollowLinks(target_, target_);
+  resolved_ = FollowLinks(target_);
   if (const std::optional<int> descriptor = DescriptorNamed(resolved_)) {
     fd_ = dup(*descriptor);
     if (fd_ < 0) throw FileErrno(kExitOutput, "cannot write", target_);
@@ -120,8 +119,7 @@ bool OutputFile::seekable() const {
 }
 
 bool OutputFile::IsStdout() const {
-  const std::optional<FileId> out = IdentifyOpenFile(STDOUT_FILENO);
-  return fd_ == STDOUT_FILENO || (out && IdentifyOpenFile(fd_) == out);
+  return tool::IsStdout(fd_);
 }
 
 // Writes the finished data over the target's own contents, so that the file stays the same

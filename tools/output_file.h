@@ -59,6 +59,10 @@ class OutputFile {
   bool in_place_ = false;  // Commit copies into resolved_ (it has other hard links)
 };
 
+// The file name leads to: symbolic links followed to the end (a relative link is relative to
+// its folder), up to a name for an open descriptor. Throws ToolError (kExitOutput) on a loop.
+std::filesystem::path FollowLinks(const std::filesystem::path& name);
+
 // Refuses (kExitUsage) an output that is the input file itself: the input would be lost.
 void CheckDistinct(std::optional<FileId> input, const OutputFile& output);
 

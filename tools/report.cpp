@@ -18,11 +18,11 @@ bool Quiet() {
   return quiet;
 }
 
-void PrintSummary(const OutputFile& output, const char* format, ...) {
+void PrintSummary(bool data_on_stdout, const char* format, ...) {
   if (quiet) return;
   std::va_list arguments;
   va_start(arguments, format);
-  std::vfprintf(output.IsStdout() ? stderr : stdout, format, arguments);
+  std::vfprintf(data_on_stdout ? stderr : stdout, format, arguments);
   va_end(arguments);
 }
 

@@ -5,15 +5,13 @@
 
 #include <string>
 
-#include "output_file.h"
-
 namespace g722kit::tool {
 
 void SetQuiet(bool quiet);
 bool Quiet();
 
-// Prints a line about output, formatted as by printf.
-[[gnu::format(printf, 2, 3)]] void PrintSummary(const OutputFile& output, const char* format, ...);
+// Prints a line formatted as by printf; data_on_stdout: the output data go to stdout.
+[[gnu::format(printf, 2, 3)]] void PrintSummary(bool data_on_stdout, const char* format, ...);
 
 // "g722kit: warning: <text>" on stderr.
 void Warn(const std::string& text);

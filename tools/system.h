@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <span>
 
 namespace g722kit::tool {
 
@@ -18,6 +19,13 @@ struct FileId {
 
 // The file open on a descriptor; nothing when it cannot be told.
 std::optional<FileId> IdentifyOpenFile(int fd);
+
+// True when fd writes where the process's stdout does.
+bool IsStdout(int fd);
+
+// Writes all of bytes to fd, trying again after an interrupted or partial write; false, with
+// errno set, when the system takes fewer.
+bool WriteAll(int fd, std::span<const uint8_t> bytes);
 
 // The open descriptor a name stands for: /dev/stdout is 1, /dev/fd/3 and /proc/self/fd/3 are 3.
 std::optional<int> DescriptorNamed(const std::filesystem::path& file);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <string>
@@ -50,6 +51,21 @@ std::optional<FileId> IdentifyOpenFile(int fd) {
   struct stat info {};
   if (fstat(fd, &info) != 0) return std::nullopt;
   return FileId{info.st_dev, info.st_ino};
+}
+
+bool IsStdout(int fd) {
+  const std::optional<FileId> out = IdentifyOpenFile(STDOUT_FILENO);
+  return fd == STDOUT_FILENO || (out && IdentifyOpenFile(fd) == out);
+}
+
+bool WriteAll(int fd, std::span<const uint8_t> bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = write(fd, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes = bytes.subspan(static_cast<size_t>(written));
+  }
+  return true;
 }
 
 std::optional<int> DescriptorNamed(const std::filesystem::path& file) {

@@ -17,42 +17,9 @@ namespace {
 // read such a stream to its end.
 constexpr uint32_t kStreamDataBytes = 0x7FFFF000;
 
-// Writes all of bytes to fd; false with errno set when the system takes fewer.
-bool WriteAll(int fd, const void* data, size_t size) {
-  const auto* bytes = static_cast<const uint8_t*>(data);
-  while (size > 0) {
-    const ssize_t written = write(fd, bytes, size);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    bytes += written;
-    size -= static_cast<size_t>(written);
-  }
-  return true;
-}
-
 void PutLittle(std::vector<uint8_t>& out, uint32_t value, int bytes) {
   for (int i = 0; i < bytes; i++)
     out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-// The 44-byte header of 16-bit mono PCM at rate, with the sizes of a stream of unknown length.
-std::vector<uint8_t> StreamWavHeader(int rate) {
-  std::vector<uint8_t> header;
-  const auto tag = [&](const char* text) { header.insert(header.end(), text, text + 4); };
-  tag("RIFF");
-  PutLittle(header, kStreamDataBytes + 36, 4);
-  tag("WAVE");
-  tag("fmt ");
-  PutLittle(header, 16, 4);                           // format chunk size
-  PutLittle(header, 1, 2);                            // integer PCM
-  PutLittle(header, 1, 2);                            // channels
-  PutLittle(header, static_cast<uint32_t>(rate), 4);  // samples per second
-  PutLittle(header, static_cast<uint32_t>(rate) * 2, 4);
-  PutLittle(header, 2, 2);   // block alignment
-  PutLittle(header, 16, 2);  // bits per sample
-  tag("data");
-  PutLittle(header, kStreamDataBytes, 4);
-  return header;
 }
 
 // Samples written in order in a byte order, after an optional header.
@@ -87,7 +54,9 @@ class FileSink : public WavSink {
   explicit FileSink(int fd) : fd_(fd) {}
 
   int64_t Write(const void* data, int64_t size) override {
-    if (WriteAll(fd_, data, static_cast<size_t>(size))) return size;
+    if (WriteAll(fd_, {static_cast<const uint8_t*>(data), static_cast<size_t>(size)})) {
+      return size;
+    }
     error_ = errno;
     return -1;
   }
@@ -139,8 +108,27 @@ SF_VIRTUAL_IO sink_io = {
 
 }  // namespace
 
+std::vector<uint8_t> StreamWavHeader(int rate) {
+  std::vector<uint8_t> header;
+  const auto tag = [&](const char* text) { header.insert(header.end(), text, text + 4); };
+  tag("RIFF");
+  PutLittle(header, kStreamDataBytes + 36, 4);
+  tag("WAVE");
+  tag("fmt ");
+  PutLittle(header, 16, 4);                           // format chunk size
+  PutLittle(header, 1, 2);                            // integer PCM
+  PutLittle(header, 1, 2);                            // channels
+  PutLittle(header, static_cast<uint32_t>(rate), 4);  // samples per second
+  PutLittle(header, static_cast<uint32_t>(rate) * 2, 4);
+  PutLittle(header, 2, 2);   // block alignment
+  PutLittle(header, 16, 2);  // bits per sample
+  tag("data");
+  PutLittle(header, kStreamDataBytes, 4);
+  return header;
+}
+
 void ByteWriter::Write(std::span<const uint8_t> bytes) {
-  if (!WriteAll(output_.fd(), bytes.data(), bytes.size())) {
+  if (!WriteAll(output_.fd(), bytes)) {
     throw FileErrno(kExitOutput, "cannot write", output_.target());
   }
 }

@@ -50,6 +50,10 @@ class PcmWriter {
 std::unique_ptr<PcmWriter> OpenPcmWriter(const OutputFile& output, int rate, PcmLayout layout,
                                          std::optional<uint64_t> max_samples);
 
+// The 44-byte header of 16-bit mono PCM at rate for a stream of unknown length, as sox writes
+// it: readers read such a stream to its end.
+std::vector<uint8_t> StreamWavHeader(int rate);
+
 // The bytes of a WAV file as libsndfile writes them: a file it may seek in and rewrite.
 class WavSink {
  public:
