@@ -26,7 +26,7 @@ struct SndfileSource {
     if (error) std::rethrow_exception(error);
     if (seek_refused) {
       throw FileError(kExitInput, "cannot read", input.name(),
-                      "this format must be read from a file, not a stream; save it to a file");
+                      "its format must be read from a file, not a stream; save it to a file first");
     }
   }
 };

@@ -65,6 +65,10 @@ size_t InputFile::ReadStream(std::span<uint8_t> buffer) {
     position_ += count;
     return count;
   }
+  if (position_ < taken_) {
+    throw FileError(kExitInput, "cannot read", name_,
+                    "its format must be read from a file, not a stream; save it to a file first");
+  }
   for (;;) {
     const size_t skip = static_cast<size_t>(std::min<uint64_t>(position_ - taken_, buffer.size()));
     const size_t want = skip > 0 ? skip : buffer.size();

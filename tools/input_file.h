@@ -30,7 +30,8 @@ class InputFile {
   std::optional<FileId> id() const { return id_; }
 
   // Reads up to buffer.size() bytes at the position and returns how many; 0 at the end. Throws
-  // ToolError (kExitInput) on a read error.
+  // ToolError (kExitInput) on a read error, and when a stream is asked for bytes it has passed
+  // and not kept.
   size_t Read(std::span<uint8_t> buffer);
   // Moves the position; false when a stream cannot go back there (past the bytes it keeps).
   bool Seek(uint64_t position);

@@ -236,6 +236,13 @@ INSTANTIATE_TEST_SUITE_P(
                "cut.wav (8000 Hz, 1 channel, 1.25 s) -> out.g722: 10000 bytes of codes",
                "g722kit: warning: 'cut.wav': premature end of file: 10000 of 16000 samples; "
                "encoded the 1.25 s it holds\n"},
+        IoCase{"StreamThatMustSeekBackIsRefused",  // CAF seeks past its data, then back
+               "sox -n -r 16000 -b 16 long.caf synth 40 sine 300\n"
+               "cat long.caf | g722kit encode - out.g722",
+               3, "",
+               "g722kit: cannot read '-': its format must be read from a file, not a stream; "
+               "save it to a file first\n",
+               HasNoOutput("out.g722")},
         IoCase{"RateOfOneHertzIsRefused", "g722kit encode slow.wav out.g722 --wideband", 4, "",
                "g722kit: cannot read 'slow.wav': its sample rate of 1 Hz is below 1000 Hz\n",
                HasNoOutput("out.g722")},
