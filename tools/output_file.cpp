@@ -127,7 +127,7 @@ bool OutputFile::IsStdout() const {
 void OutputFile::CopyIntoTarget() const {
   const int target = open(resolved_.c_str(), O_WRONLY | O_CLOEXEC);
   if (target < 0) throw FileErrno(kExitOutput, "cannot write", target_);
-  std::array<char, 65536> buffer;
+  std::array<uint8_t, 65536> buffer;
   off_t offset = 0;
   bool failed = false;
   while (!failed) {
@@ -136,7 +136,7 @@ void OutputFile::CopyIntoTarget() const {
       failed = count < 0;
       break;
     }
-    failed = write(target, buffer.data(), static_cast<size_t>(count)) != count;
+    failed = !WriteAll(target, std::span(buffer).first(static_cast<size_t>(count)));
     offset += count;
   }
   failed = failed || ftruncate(target, offset) != 0;
