@@ -139,15 +139,7 @@ std::optional<RawPcm> RawFormatOf(InputFile& input, const RawOptions& options) {
 
 AudioReader::AudioReader(InputFile& input, std::optional<RawPcm> raw)
     : input_(input), raw_(raw), source_(std::make_unique<SndfileSource>(input)) {
-  if (!raw_) {
-    // Told no length, libsndfile keeps the sizes the header declares.
-    Open(kUnknownLength);
-    SF_INFO info{};
-    sf_command(file_.get(), SFC_GET_CURRENT_SF_INFO, &info, sizeof info);
-    if (info.frames < kPlaceholderBytes / (info.channels * SampleBytes(info.format))) {
-      declared_ = info.frames;
-    }
-  }
+  if (!raw_) ReadDeclaredFrames();
   if (input.size() || raw_) Open(input.size().value_or(kUnknownLength));
   SF_INFO info{};
   sf_command(file_.get(), SFC_GET_CURRENT_SF_INFO, &info, sizeof info);
@@ -157,14 +149,32 @@ AudioReader::AudioReader(InputFile& input, std::optional<RawPcm> raw)
 
 AudioReader::~AudioReader() = default;
 
+// Told no length, libsndfile keeps the sizes the header declares: how a stream is read, and
+// for a file a first look that tells whether it holds all it declares. A file that cannot be
+// read so is read with its length, and declares nothing.
+void AudioReader::ReadDeclaredFrames() {
+  try {
+    Open(kUnknownLength);
+  } catch (const ToolError&) {
+    if (!input_.size()) throw;
+    return;
+  }
+  SF_INFO info{};
+  sf_command(file_.get(), SFC_GET_CURRENT_SF_INFO, &info, sizeof info);
+  if (info.frames < kPlaceholderBytes / (info.channels * SampleBytes(info.format))) {
+    declared_ = info.frames;
+  }
+}
+
 void AudioReader::Closer::operator()(SNDFILE* file) const {
   sf_close(file);
 }
 
 void AudioReader::Open(uint64_t length) {
   file_.reset();
-  if (!input_.Seek(0)) source_->seek_refused = true;
   source_->length = length;
+  source_->error = nullptr;
+  source_->seek_refused = !input_.Seek(0);
   SF_INFO info{};
   if (raw_) {
     info.samplerate = raw_->rate;

@@ -71,6 +71,7 @@ class AudioReader {
  private:
   // Opens the input from its start, telling libsndfile that it is length bytes long.
   void Open(uint64_t length);
+  void ReadDeclaredFrames();
 
   InputFile& input_;
   std::optional<RawPcm> raw_;
