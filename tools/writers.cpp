@@ -17,11 +17,6 @@ namespace {
 // read such a stream to its end.
 constexpr uint32_t kStreamDataBytes = 0x7FFFF000;
 
-void PutLittle(std::vector<uint8_t>& out, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; i++)
-    out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
 // Samples written in order in a byte order, after an optional header.
 class RawPcmWriter : public PcmWriter {
  public:
@@ -109,21 +104,26 @@ SF_VIRTUAL_IO sink_io = {
 }  // namespace
 
 std::vector<uint8_t> StreamWavHeader(int rate) {
-  std::vector<uint8_t> header;
-  const auto tag = [&](const char* text) { header.insert(header.end(), text, text + 4); };
-  tag("RIFF");
-  PutLittle(header, kStreamDataBytes + 36, 4);
-  tag("WAVE");
-  tag("fmt ");
-  PutLittle(header, 16, 4);                           // format chunk size
-  PutLittle(header, 1, 2);                            // integer PCM
-  PutLittle(header, 1, 2);                            // channels
-  PutLittle(header, static_cast<uint32_t>(rate), 4);  // samples per second
-  PutLittle(header, static_cast<uint32_t>(rate) * 2, 4);
-  PutLittle(header, 2, 2);   // block alignment
-  PutLittle(header, 16, 2);  // bits per sample
-  tag("data");
-  PutLittle(header, kStreamDataBytes, 4);
+  std::vector<uint8_t> header(44);
+  const auto tag = [&](size_t at, const char* text) { std::memcpy(&header[at], text, 4); };
+  const auto number = [&](size_t at, uint32_t value, size_t bytes) {
+    for (size_t i = 0; i < bytes; i++)
+      header[at + i] = static_cast<uint8_t>(value >> (8 * i));  // little-endian
+  };
+  const auto bytes_per_second = static_cast<uint32_t>(rate) * 2;
+  tag(0, "RIFF");
+  number(4, kStreamDataBytes + 36, 4);
+  tag(8, "WAVE");
+  tag(12, "fmt ");
+  number(16, 16, 4);  // format chunk size
+  number(20, 1, 2);   // integer PCM
+  number(22, 1, 2);   // channels
+  number(24, static_cast<uint32_t>(rate), 4);
+  number(28, bytes_per_second, 4);
+  number(32, 2, 2);   // block alignment
+  number(34, 16, 2);  // bits per sample
+  tag(36, "data");
+  number(40, kStreamDataBytes, 4);
   return header;
 }
 
