@@ -28,6 +28,8 @@ int main(void) {
   check(G722DecoderInit(&decoder, 64000, G722Option8k) == &decoder, "decoder init");
   check(G722EncodeSamples(&encoder, codes, pcm, 160) == 160, "encode 160 samples");
   check(G722DecodeCodes(&decoder, decoded, codes, 160) == 160, "decode 160 codes");
+  check(G722EncoderFlush(&encoder, codes) == 0, "nothing to flush");
+  check(G722DecoderFlush(&decoder, decoded) == 0, "nothing held");
   check(G722EncoderRelease(&encoder) == 0 && G722DecoderRelease(&decoder) == 0, "release");
 
   check(G722Encode(NULL, u"out.g722") == G722KIT_ERR_NULL_PATH, "null path");
@@ -35,6 +37,9 @@ int main(void) {
         "missing input");
   check(G711ADPCMSoundRecorderStop() == 0, "stop with no recording");
   check(G711ADPCMSoundRecorderStart(NULL) == G722KIT_ERR_NULL_PATH, "recorder null path");
+  check(G711ADPCMSoundRecorderStatus() == G722KIT_OK, "recorder status");
+  check(strcmp(G722KitResultText(G722KIT_ERR_INTERNAL), "internal failure") == 0,
+        "internal failure text");
   check(strcmp(G722KitResultText(G722KIT_ERR_BUSY), "a recording is already running") == 0,
         "busy result text");
   check(strcmp(G722KitVersion(), G722KIT_VERSION_STRING) == 0, "version");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 #include "g722kit/g722kit.h"
@@ -106,48 +107,79 @@ TEST(Recorder, PartlyFilledBufferHandedBackOnStopIsStoredWhole) {
   EXPECT_EQ(ReadBytes(dir / "rec.wav"), WavOf({first, last}));
 }
 
-// A device that fails to open, queue or start: Stop cleans up what Start left, and the file is
-// a WAV of no audio. The recorder is ready for the next recording afterwards.
-TEST(Recorder, FailedDeviceStepsAreCleanedUpByStop) {
+// A Start that fails at any step leaves the path as it was: an existing file untouched, no new
+// file behind. Nothing runs afterwards: Stop returns 0 touching nothing, and the next Start on
+// the same path records.
+TEST(Recorder, FailedStartLeavesThePathAsItWas) {
+  using platform::kWaveInErrFailed;
   struct Case {
     const char* step;
-    int32_t ScriptedWaveIn::*result;
+    std::function<void(ScriptedWaveIn&)> fail;
+    uint64_t file_cap;  // a file size cap that the header cannot pass, if any
     int32_t expected;
-    Calls start_calls;
-    Calls stop_calls;
+    Calls calls;  // up to the failing step; the open device is then stopped and closed
   };
   const Case cases[] = {
-      {"open", &ScriptedWaveIn::open_result, G722KIT_ERR_DEVICE_OPEN, {"open"}, {}},
-      {"add",
-       &ScriptedWaveIn::add_result,
+      {"open",
+       [](ScriptedWaveIn& d) { d.open_result = kWaveInErrFailed; },
+       0,
+       G722KIT_ERR_DEVICE_OPEN,
+       {"open"}},
+      {"open throws",
+       [](ScriptedWaveIn& d) { d.open_throws = true; },
+       0,
+       G722KIT_ERR_INTERNAL,
+       {"open"}},
+      {"prepare",
+       [](ScriptedWaveIn& d) { d.prepare_result = kWaveInErrFailed; },
+       0,
        G722KIT_ERR_DEVICE_QUEUE,
-       {"open", "prepare", "add"},
-       kCloseCalls},
-      {"start", &ScriptedWaveIn::start_result, G722KIT_ERR_DEVICE_START, kOpenCalls, kCloseCalls},
+       {"open", "prepare"}},
+      {"add",
+       [](ScriptedWaveIn& d) { d.add_result = kWaveInErrFailed; },
+       0,
+       G722KIT_ERR_DEVICE_QUEUE,
+       {"open", "prepare", "add"}},
+      {"start", [](ScriptedWaveIn& d) { d.start_result = kWaveInErrFailed; }, 0,
+       G722KIT_ERR_DEVICE_START, kOpenCalls},
+      {"header write", [](ScriptedWaveIn&) {}, 20, G722KIT_ERR_WRITE, kOpenCalls},
   };
+  const Bytes earlier = WavOf({Second(7)});
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.step);
-    TempDir dir;
-    ScriptedWaveIn device;
-    device.*c.result = platform::kWaveInErrFailed;
-    EXPECT_EQ(Start(dir / "failed.wav"), c.expected);
-    EXPECT_EQ(device.Calls(), c.start_calls);
-    EXPECT_EQ(ReadBytes(dir / "failed.wav"), WavOf({}));
-    EXPECT_EQ(Start(dir / "other.wav"), G722KIT_ERR_BUSY) << "the failed start awaits its Stop";
-    EXPECT_EQ(Stop(), 0);
-    EXPECT_EQ(device.Calls(), c.stop_calls);
-    EXPECT_FALSE(device.IsOpen());
-    EXPECT_EQ(ReadBytes(dir / "failed.wav"), WavOf({}));
-    EXPECT_FALSE(std::filesystem::exists(dir / "other.wav"));
-
-    device.*c.result = platform::kWaveInOk;
-    EXPECT_EQ(Record(device, dir / "next.wav", {Second(4)}), 1);
-    EXPECT_EQ(ReadBytes(dir / "next.wav"), WavOf({Second(4)}));
+    for (const bool exists : {true, false}) {
+      SCOPED_TRACE(std::string(c.step) + (exists ? ", over a file" : ", no file"));
+      TempDir dir;
+      const auto file = dir / "take.wav";
+      if (exists) WriteBytes(file, earlier);
+      {
+        ScriptedWaveIn device;
+        c.fail(device);
+        {
+          std::optional<FileSizeCap> cap;
+          if (c.file_cap != 0 && !cap.emplace(c.file_cap).applied()) continue;  // not on Windows
+          EXPECT_EQ(Start(file), c.expected);
+        }
+        Calls calls = c.calls;
+        if (calls.size() > 1) calls.insert(calls.end(), kCloseCalls.begin(), kCloseCalls.end());
+        EXPECT_EQ(device.Calls(), calls);
+        EXPECT_FALSE(device.IsOpen());
+        if (exists) {
+          EXPECT_EQ(ReadBytes(file), earlier);
+        } else {
+          EXPECT_FALSE(std::filesystem::exists(file));
+        }
+        EXPECT_EQ(Stop(), 0);
+        EXPECT_EQ(device.Calls(), Calls{});
+      }
+      ScriptedWaveIn device;
+      EXPECT_EQ(Record(device, file, {Second(4)}), 1);
+      EXPECT_EQ(ReadBytes(file), WavOf({Second(4)}));
+    }
   }
 }
 
 // A Start refused before anything is opened leaves nothing to clean up: Stop returns 0 and
-// calls no device.
+// calls no device. Only a regular file can be recorded into: its header is rewritten in place.
 TEST(Recorder, OutputThatCannotBeCreatedOpensNoDevice) {
   struct Case {
     const char* what;
@@ -159,9 +191,10 @@ TEST(Recorder, OutputThatCannotBeCreatedOpensNoDevice) {
       {"an unpaired surrogate", u"bad\xD800.wav", G722KIT_ERR_PATH},
       {"a missing folder", U16(dir / "missing" / "rec.wav"), G722KIT_ERR_OPEN_OUTPUT},
       {"a folder", U16(dir / ""), G722KIT_ERR_OPEN_OUTPUT},
+      {"a device", NullDevice(), G722KIT_ERR_OPEN_OUTPUT},
   };
   if (const std::optional<std::u16string> full_device = FullDevice()) {
-    cases.push_back({"a full disk", *full_device, G722KIT_ERR_WRITE});
+    cases.push_back({"a full device", *full_device, G722KIT_ERR_OPEN_OUTPUT});
   }
   ScriptedWaveIn device;
   for (const Case& c : cases) {
@@ -217,7 +250,8 @@ TEST(Recorder, SecondRecordingStartsAfresh) {
   EXPECT_EQ(ReadBytes(dir / "second.wav"), WavOf({Second(3)}));
 }
 
-// A file size cap stands in for a full disk: the third second fits only in part.
+// A file size cap stands in for a full disk: the third second fits only in part. The failure
+// is reported at once, and Stop cuts the part.
 TEST(Recorder, FailedWriteNeverLeavesAHeaderClaimingMore) {
   TempDir dir;
   ScriptedWaveIn device;
@@ -226,16 +260,89 @@ TEST(Recorder, FailedWriteNeverLeavesAHeaderClaimingMore) {
     const FileSizeCap cap(44 + 2 * kSecondBytes + 5000);
     ASSERT_TRUE(cap.applied()) << "no file size cap on this system";
     ASSERT_EQ(Start(dir / "full.wav"), G722KIT_OK);
-    for (uint8_t i = 1; i <= 4; i++)
+    for (uint8_t i = 1; i <= 4; i++) {
       device.Deliver(Second(i));
+      EXPECT_EQ(G711ADPCMSoundRecorderStatus(), i < 3 ? G722KIT_OK : G722KIT_ERR_WRITE) << i;
+    }
     seconds = Stop();
   }
 
   EXPECT_EQ(seconds, 2);
-  Bytes expected = WavOf({Second(1), Second(2)});
-  const Bytes third = Second(3);
-  expected.insert(expected.end(), third.begin(), third.begin() + 5000);
-  EXPECT_EQ(ReadBytes(dir / "full.wav"), expected);
+  EXPECT_EQ(G711ADPCMSoundRecorderStatus(), G722KIT_ERR_WRITE);
+  EXPECT_EQ(ReadBytes(dir / "full.wav"), WavOf({Second(1), Second(2)}));
+}
+
+// The status tells whether every second delivered reached the file, and which failure came
+// first, until the next Start.
+TEST(Recorder, StatusReportsTheFirstFailureUntilTheNextStart) {
+  struct Case {
+    const char* what;
+    std::function<void(ScriptedWaveIn&)> fail;
+    int32_t status;
+    int32_t seconds;
+  };
+  const Case cases[] = {
+      {"nothing fails", [](ScriptedWaveIn&) {}, G722KIT_OK, 2},
+      {"the device refuses the buffer back",
+       [](ScriptedWaveIn& device) { device.add_result = platform::kWaveInErrFailed; },
+       G722KIT_ERR_DEVICE_QUEUE, 2},
+      {"the device fails", [](ScriptedWaveIn& device) { device.ReportFailure(); },
+       G722KIT_ERR_DEVICE_START, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    ScriptedWaveIn device;
+    ASSERT_EQ(Start(dir / "rec.wav"), G722KIT_OK);
+    device.Deliver(Second(1));
+    EXPECT_EQ(G711ADPCMSoundRecorderStatus(), G722KIT_OK);
+    c.fail(device);
+    if (device.IsRunning()) device.Deliver(Second(2));
+    EXPECT_EQ(G711ADPCMSoundRecorderStatus(), c.status);
+    EXPECT_EQ(Stop(), c.seconds);
+    EXPECT_EQ(G711ADPCMSoundRecorderStatus(), c.status);
+
+    device.add_result = platform::kWaveInOk;
+    EXPECT_EQ(Record(device, dir / "next.wav", {Second(3)}), 1);
+    EXPECT_EQ(G711ADPCMSoundRecorderStatus(), G722KIT_OK);
+  }
+}
+
+// The device a Start opens is the one named last, while no recording runs.
+TEST(Recorder, SetDeviceNamesTheDeviceOfLaterStarts) {
+  const std::u16string longest(255, u'x');
+  const std::u16string too_long = longest + u"x";
+  struct Case {
+    const char* what;
+    const char16_t* name;
+    int32_t result;
+    std::u16string opened;
+  };
+  const Case cases[] = {
+      {"an ALSA name", u"hw:1,0", G722KIT_OK, u"hw:1,0"},
+      {"an unpaired surrogate", u"hw:\xDC00", G722KIT_ERR_PATH, u"hw:1,0"},
+      {"a name one unit too long", too_long.c_str(), G722KIT_ERR_PATH, u"hw:1,0"},
+      {"a Windows device number", u"1", G722KIT_OK, u"1"},
+      {"the longest name", longest.c_str(), G722KIT_OK, longest},
+      {"an empty name", u"", G722KIT_OK, u""},
+      {"NULL", nullptr, G722KIT_OK, u""},
+  };
+  TempDir dir;
+  ScriptedWaveIn device;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(G711ADPCMSoundRecorderSetDevice(c.name), c.result);
+    EXPECT_EQ(Record(device, dir / "rec.wav", {}), 0);
+    EXPECT_EQ(device.OpenedName(), c.opened);
+  }
+
+  ASSERT_EQ(G711ADPCMSoundRecorderSetDevice(u"pulse"), G722KIT_OK);
+  ASSERT_EQ(Start(dir / "rec.wav"), G722KIT_OK);
+  EXPECT_EQ(G711ADPCMSoundRecorderSetDevice(u"hw:0"), G722KIT_ERR_BUSY);
+  Stop();
+  EXPECT_EQ(Record(device, dir / "rec.wav", {}), 0);
+  EXPECT_EQ(device.OpenedName(), u"pulse");
+  G711ADPCMSoundRecorderSetDevice(nullptr);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
 namespace g722kit::test {
@@ -58,10 +59,18 @@ void ScriptedWaveIn::Deliver(const std::vector<uint8_t>& audio) {
   HandBack(audio);
 }
 
-int32_t ScriptedWaveIn::Open(platform::WaveInHandle* device, const platform::WaveFormat* format,
-                             platform::WaveInCallback callback, uintptr_t instance) {
+void ScriptedWaveIn::ReportFailure() {
+  ASSERT_TRUE(open_) << "a failure of a device that is not open";
+  running_ = false;
+  callback_(Handle(), platform::kWimFailed, instance_, platform::kWaveInErrFailed, 0);
+}
+
+int32_t ScriptedWaveIn::Open(platform::WaveInHandle* device, const char16_t* name,
+                             const platform::WaveFormat* format, platform::WaveInCallback callback,
+                             uintptr_t instance) {
   ScriptedWaveIn& self = *installed;
   self.calls_.push_back("open");
+  self.opened_name_ = name != nullptr ? name : u"";
   EXPECT_FALSE(self.open_) << "opened twice";
   EXPECT_EQ(format->format_tag, platform::kWaveFormatPcm);
   EXPECT_EQ(format->channels, 1);
@@ -69,6 +78,7 @@ int32_t ScriptedWaveIn::Open(platform::WaveInHandle* device, const platform::Wav
   EXPECT_EQ(format->bytes_per_second, 16000u);
   EXPECT_EQ(format->block_align, 2);
   EXPECT_EQ(format->bits_per_sample, 16);
+  if (std::exchange(self.open_throws, false)) throw std::bad_alloc();
   if (self.open_result != kWaveInOk) return self.open_result;
   self.open_ = true;
   self.callback_ = callback;
@@ -87,6 +97,7 @@ int32_t ScriptedWaveIn::Prepare(platform::WaveInHandle device, platform::WaveBuf
   EXPECT_EQ(buffer->user, 0u);
   EXPECT_EQ(buffer->flags, 0u);
   EXPECT_EQ(buffer->loops, 0u);
+  if (self.prepare_result != kWaveInOk) return self.prepare_result;
   buffer->flags = platform::kWaveBufferPrepared;
   self.prepared_ = buffer;
   return kWaveInOk;

@@ -32,23 +32,21 @@ class FileSizeCap {
   void (*saved_handler_)(int) = nullptr;
 };
 
-// Whether a folder opens for reading as a file whose reads then fail, as on POSIX; Windows
-// does not open it at all.
-bool FoldersOpenForReading();
-
 // Whether this system's narrow paths spell a name: UTF-8 (POSIX) spells every name; on Windows
 // the ANSI code page does, and code page 1252, the one under Wine with a UTF-8 locale, spells
 // only names marked as in_code_page_1252. Empty under other code pages.
 std::optional<bool> NarrowPathSpells(bool in_code_page_1252);
 
-// A pipe whose reading end drains whatever is written to it until the writer closes it: a FIFO
-// in folder, or on Windows a named pipe named after folder.
-class DrainedPipe {
+// A pipe with a reader at its far end: a FIFO in folder, or on Windows a named pipe named after
+// folder. The reader drains whatever is written until the writer closes the pipe, or, as one
+// that abandons it, goes away as soon as a writer has opened it, reading nothing.
+class ReadPipe {
  public:
-  explicit DrainedPipe(const std::filesystem::path& folder);
-  ~DrainedPipe() { reader_.join(); }
-  DrainedPipe(const DrainedPipe&) = delete;
-  DrainedPipe& operator=(const DrainedPipe&) = delete;
+  enum class Reader { kDrains, kAbandons };
+  ReadPipe(const std::filesystem::path& folder, Reader reader);
+  ~ReadPipe() { reader_.join(); }
+  ReadPipe(const ReadPipe&) = delete;
+  ReadPipe& operator=(const ReadPipe&) = delete;
   const std::u16string& path() const { return path_; }
 
  private:

@@ -1,8 +1,9 @@
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
-#include <fstream>
 
 #include "system_support.h"
 
@@ -36,23 +37,20 @@ FileSizeCap::~FileSizeCap() {
   std::signal(SIGXFSZ, saved_handler_);
 }
 
-bool FoldersOpenForReading() {
-  return true;
-}
-
 std::optional<bool> NarrowPathSpells(bool) {
   return true;
 }
 
-DrainedPipe::DrainedPipe(const std::filesystem::path& folder) {
+ReadPipe::ReadPipe(const std::filesystem::path& folder, Reader reader) {
   const std::filesystem::path path = folder / "pipe";
   path_ = path.u16string();
   mkfifo(path.c_str(), 0600);
-  reader_ = std::thread([path] {
-    std::ifstream in(path, std::ios::binary);
+  reader_ = std::thread([path, reader] {
+    const int fd = open(path.c_str(), O_RDONLY);
     char sink[4096];
-    while (in.read(sink, sizeof sink) || in.gcount() > 0) {
+    while (reader == Reader::kDrains && read(fd, sink, sizeof sink) > 0) {
     }
+    close(fd);
   });
 }
 

@@ -1,6 +1,9 @@
-// The ALSA wave-input service refuses the formats it does not capture, before it reaches ALSA.
+// The ALSA wave-input service refuses the formats it does not capture, before it reaches ALSA,
+// and names it does not know.
 #include <gtest/gtest.h>
 
+#include "g722kit/g722kit.h"
+#include "test_support.h"
 #include "wave_in.h"
 
 namespace g722kit::platform {
@@ -21,10 +24,28 @@ TEST(AlsaWaveIn, FormatsOtherThan16BitPcmAreRefused) {
   };
   for (const Case& c : cases) {
     WaveInHandle device = nullptr;
-    EXPECT_EQ(SystemWaveIn().open(&device, &c.format, IgnoreMessages, 0), kWaveInErrBadFormat)
+    EXPECT_EQ(SystemWaveIn().open(&device, nullptr, &c.format, IgnoreMessages, 0),
+              kWaveInErrBadFormat)
         << c.what;
     EXPECT_EQ(device, nullptr) << c.what;
   }
+}
+
+// The name reaches ALSA: its "null" PCM, which every ALSA has, records (silence), and a name
+// that ALSA does not know fails Start at the device's open, leaving no file.
+TEST(AlsaWaveIn, DeviceNamesAreAlsaPcmNames) {
+  test::TempDir dir;
+  const std::u16string file = test::U16(dir / "rec.wav");
+  ASSERT_EQ(G711ADPCMSoundRecorderSetDevice(u"null"), G722KIT_OK);
+  EXPECT_EQ(G711ADPCMSoundRecorderStart(file.c_str()), G722KIT_OK);
+  EXPECT_EQ(G711ADPCMSoundRecorderStop(), 0);
+  EXPECT_EQ(std::filesystem::file_size(dir / "rec.wav"), 44u);
+
+  ASSERT_EQ(G711ADPCMSoundRecorderSetDevice(u"g722kit-no-such-pcm"), G722KIT_OK);
+  std::filesystem::remove(dir / "rec.wav");
+  EXPECT_EQ(G711ADPCMSoundRecorderStart(file.c_str()), G722KIT_ERR_DEVICE_OPEN);
+  EXPECT_FALSE(std::filesystem::exists(dir / "rec.wav"));
+  EXPECT_EQ(G711ADPCMSoundRecorderSetDevice(nullptr), G722KIT_OK);
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 // Internal interface of the G.722 codec: the pieces shared by the encoder and the decoder.
+// Nothing in the codec throws, so its exports need no guard at the C boundary: they do integer
+// arithmetic on the caller's record, and allocate with malloc and a noexcept list of records.
 #pragma once
 
 #include <cstdint>

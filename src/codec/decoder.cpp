@@ -99,8 +99,9 @@ int32_t DecodeCode(G722State* state, int32_t code, int16_t* pcm_out) {
 
 using namespace g722kit;
 
-extern "C" int32_t G722DecodeCodes(G722State* state, int16_t* pcm_out, const uint8_t* codes_in,
-                                   int32_t byte_count) {
+// Flattened: every step of a code is inlined into the loop, though the flush shares them.
+extern "C" [[gnu::flatten]] int32_t G722DecodeCodes(G722State* state, int16_t* pcm_out,
+                                                    const uint8_t* codes_in, int32_t byte_count) {
   if (state == nullptr || byte_count <= 0 || byte_count > G722MaxDecodeBytes) return 0;
   int32_t position = 0;
   int32_t count = 0;

@@ -66,8 +66,9 @@ int32_t EncodePair(G722State* state, int32_t first, int32_t second) {
 
 using namespace g722kit;
 
-extern "C" int32_t G722EncodeSamples(G722State* state, uint8_t* codes_out, const int16_t* pcm_in,
-                                     int32_t sample_count) {
+// Flattened: every step of a code is inlined into the loop, though the flush shares them.
+extern "C" [[gnu::flatten]] int32_t G722EncodeSamples(G722State* state, uint8_t* codes_out,
+                                                      const int16_t* pcm_in, int32_t sample_count) {
   if (state == nullptr || sample_count <= 0) return 0;
   const int32_t shift = 8 - state->bits_per_code;
   int32_t i = 0;

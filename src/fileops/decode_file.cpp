@@ -1,6 +1,7 @@
 // G722Decode: a file of 64 kbit/s G.722 codes to an 8 kHz 16-bit mono WAV file.
 #include <mutex>
 
+#include "c_boundary.h"
 #include "file_pair.h"
 #include "g722kit/g722.h"
 #include "pcm_order.h"
@@ -44,6 +45,23 @@ int32_t FinishHeader(std::FILE* output, int64_t data_bytes) {
   return G722KIT_OK;
 }
 
+// After a failure part-way, makes what the output holds an honest WAV, as far as it can still
+// be repositioned: the header gets the sizes of the whole samples behind it, and half a sample
+// that a short write left is cut.
+void FinishHeaderAfterFailure(std::FILE* output) {
+  if (!platform::SeekToEnd(output)) return;
+  const int64_t length = platform::Position(output);
+  if (length < kWavHeaderBytes) return;
+  const int64_t data_bytes = (length - kWavHeaderBytes) & ~int64_t{1};
+  if (kWavHeaderBytes + data_bytes != length &&
+      !platform::Truncate(output, kWavHeaderBytes + data_bytes)) {
+    return;
+  }
+  if (WavHeaderFillForData(header, data_bytes) && platform::SeekTo(output, 0)) {
+    WavHeaderWrite(header, output);
+  }
+}
+
 int32_t DecodeFile(const FilePair& files) {
   WavHeaderFill(header, 16036, 16000);
   if (!WavHeaderWrite(header, files.output)) return G722KIT_ERR_WRITE;
@@ -51,7 +69,10 @@ int32_t DecodeFile(const FilePair& files) {
   G722DecoderInit(&state, 64000, G722Option8k);
   int64_t data_bytes = 0;
   const int32_t result = DecodeStream(state, files, data_bytes);
-  if (result != G722KIT_OK) return result;
+  if (result != G722KIT_OK) {
+    FinishHeaderAfterFailure(files.output);
+    return result;
+  }
   return FinishHeader(files.output, data_bytes);
 }
 
@@ -61,9 +82,13 @@ int32_t DecodeFile(const FilePair& files) {
 using namespace g722kit;
 
 extern "C" int32_t G722Decode(const char16_t* inPath, const char16_t* outPath) {
-  const std::lock_guard lock(decode_mutex);
-  FilePair files;
-  const int32_t opened = OpenFilePair(inPath, outPath, input_name, output_name, files);
-  if (opened != G722KIT_OK) return opened;
-  return CloseFilePair(files, DecodeFile(files));
+  return AtCBoundary(G722KIT_ERR_INTERNAL, [&] {
+    const std::lock_guard lock(decode_mutex);
+    FilePair files;
+    // One sample of two bytes per code: a longer input cannot become a WAV.
+    const int32_t opened =
+        OpenFilePair(inPath, outPath, input_name, output_name, kWavMaxDataBytes / 2, files);
+    if (opened != G722KIT_OK) return opened;
+    return CloseFilePair(files, DecodeFile(files));
+  });
 }

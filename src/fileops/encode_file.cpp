@@ -1,6 +1,8 @@
 // G722Encode: a raw 8 kHz PCM file to a file of 64 kbit/s G.722 codes, one byte per sample.
+#include <limits>
 #include <mutex>
 
+#include "c_boundary.h"
 #include "file_pair.h"
 #include "g722kit/g722.h"
 #include "pcm_order.h"
@@ -33,11 +35,15 @@ int32_t EncodeStream(G722State& state, const FilePair& files) {
 using namespace g722kit;
 
 extern "C" int32_t G722Encode(const char16_t* inPath, const char16_t* outPath) {
-  const std::lock_guard lock(encode_mutex);
-  G722State state;
-  G722EncoderInit(&state, 64000, G722Option8k);
-  FilePair files;
-  const int32_t opened = OpenFilePair(inPath, outPath, input_name, output_name, files);
-  if (opened != G722KIT_OK) return opened;
-  return CloseFilePair(files, EncodeStream(state, files));
+  return AtCBoundary(G722KIT_ERR_INTERNAL, [&] {
+    const std::lock_guard lock(encode_mutex);
+    G722State state;
+    G722EncoderInit(&state, 64000, G722Option8k);
+    FilePair files;
+    // Raw codes have no size limit.
+    const int32_t opened = OpenFilePair(inPath, outPath, input_name, output_name,
+                                        std::numeric_limits<int64_t>::max(), files);
+    if (opened != G722KIT_OK) return opened;
+    return CloseFilePair(files, EncodeStream(state, files));
+  });
 }

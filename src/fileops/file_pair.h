@@ -18,11 +18,13 @@ struct FilePair {
   std::FILE* output = nullptr;
 };
 
-// Converts both paths, opens the input and then creates the output. An input that cannot be
-// opened leaves the output untouched, and a pair naming one file is refused before the output
-// is truncated. Returns G722KIT_OK with both files open, or an error code with neither open.
+// Converts both paths, opens the input and then creates the output. Whatever can be known of the
+// input when it is open is checked before the output is touched: an input that cannot be opened
+// or is a folder (G722KIT_ERR_OPEN_INPUT), a regular input longer than largest_input bytes
+// (G722KIT_ERR_TOO_LARGE), and a pair naming one file (G722KIT_ERR_SAME_FILE). Returns
+// G722KIT_OK with both files open, or an error code with neither open.
 int32_t OpenFilePair(const char16_t* in_path, const char16_t* out_path, NarrowPathBuffer& in_name,
-                     NarrowPathBuffer& out_name, FilePair& files);
+                     NarrowPathBuffer& out_name, int64_t largest_input, FilePair& files);
 
 // Closes the input, then the output, and returns result; a result of G722KIT_OK becomes
 // G722KIT_ERR_WRITE when the output could not be closed cleanly.

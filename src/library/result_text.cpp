@@ -1,4 +1,4 @@
-// Descriptions of the result codes of the host API.
+// Descriptions of the result codes of the host API. A switch over constants: it cannot throw.
 #include "g722kit/g722kit.h"
 
 extern "C" const char* G722KitResultText(int32_t result) {
@@ -10,7 +10,7 @@ extern "C" const char* G722KitResultText(int32_t result) {
     case G722KIT_ERR_DEVICE_QUEUE:
       return "the capture buffer could not be queued on the audio device";
     case G722KIT_ERR_DEVICE_START:
-      return "audio input could not be started";
+      return "audio input could not be started, or failed while recording";
     case G722KIT_ERR_WRITE:
       return "writing the output file failed";
     case G722KIT_ERR_READ:
@@ -31,6 +31,8 @@ extern "C" const char* G722KitResultText(int32_t result) {
       return "the output would exceed the 4 GiB limit of a WAV file";
     case G722KIT_ERR_BUSY:
       return "a recording is already running";
+    case G722KIT_ERR_INTERNAL:
+      return "internal failure";
     default:
       return "unknown result code";
   }

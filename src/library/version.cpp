@@ -1,4 +1,4 @@
-// The library's version, as built.
+// The library's version, as built. A constant: it cannot throw.
 #include "g722kit/g722kit.h"
 
 extern "C" const char* G722KitVersion(void) {

@@ -9,10 +9,6 @@ int64_t Read(std::FILE* file, void* buffer, size_t size) {
   return static_cast<int64_t>(count);
 }
 
-size_t Write(std::FILE* file, const void* buffer, size_t size) {
-  return std::fwrite(buffer, 1, size, file);
-}
-
 bool Close(std::FILE* file) {
   return std::fclose(file) == 0;
 }

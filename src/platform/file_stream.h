@@ -29,11 +29,25 @@ bool IsUsableWidePath(const char16_t* path);
 // The same as OpenForWriting, for a UTF-16 path.
 std::FILE* OpenForWritingWide(const char16_t* path);
 
+// Opens a regular file by UTF-16 path for reading and writing, unbuffered, without truncating
+// it: an existing file is opened as it is, a missing one is created, and created tells which.
+// Null when the path names something other than a regular file (a folder, a pipe, a device),
+// which is refused without being opened, or when the file cannot be opened or created.
+std::FILE* OpenRegularForUpdate(const char16_t* path, bool& created);
+
+// Deletes the file at a UTF-16 path; false when it could not be deleted.
+bool RemoveFile(const char16_t* path);
+
 // Reads up to size bytes: the count read, 0 at the end of the file, or -1 when the read failed.
 int64_t Read(std::FILE* file, void* buffer, size_t size);
 
-// Writes size bytes and returns how many were stored.
+// Writes size bytes and returns how many were stored. A pipe whose reader went away fails the
+// write; it never raises SIGPIPE in the process.
 size_t Write(std::FILE* file, const void* buffer, size_t size);
+
+// Sets the file's length, cutting what lies beyond or extending it with zero bytes; false when
+// that is not possible. The position afterwards is unspecified.
+bool Truncate(std::FILE* file, int64_t length);
 
 // Moves to a byte offset from the start, or to the end; false when the file cannot be positioned.
 bool SeekTo(std::FILE* file, int64_t offset);
@@ -44,6 +58,12 @@ int64_t Position(std::FILE* file);
 
 // Closes the file; false when data still buffered could not be stored.
 bool Close(std::FILE* file);
+
+// Whether the open file is a folder (which POSIX systems open for reading, its reads failing).
+bool IsFolder(std::FILE* file);
+
+// The size of the open file when it is a regular file; -1 for anything else (a pipe, a device).
+int64_t RegularFileSize(std::FILE* file);
 
 // Whether path names the file that is open as file (following links); false when path names
 // no existing file.

@@ -1,5 +1,12 @@
 // File streams on POSIX systems, with 64-bit offsets.
+#include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <ctime>
 
 #include "file_stream.h"
 
@@ -10,6 +17,26 @@ namespace {
 const char* NarrowForm(const char16_t* path) {
   static thread_local char narrow[kNarrowPathCapacity];
   return ToNarrow(path, narrow, sizeof narrow) ? narrow : nullptr;
+}
+
+// Opens an existing file as it is, or creates a missing one; -1 when neither works.
+int OpenOrCreate(const char* path, bool& created) {
+  constexpr int kFlags = O_RDWR | O_NOCTTY | O_CLOEXEC;
+  for (;;) {
+    // Non-blocking, so that a FIFO put in the file's place meanwhile cannot hold up the open.
+    const int existing = open(path, kFlags | O_NONBLOCK);
+    if (existing >= 0 || errno != ENOENT) return existing;
+    const int made = open(path, kFlags | O_CREAT | O_EXCL, 0666);
+    if (made >= 0 || errno != EEXIST) {
+      created = made >= 0;
+      return made;
+    }
+  }
+}
+
+bool IsRegular(int fd) {
+  struct stat info {};
+  return fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
 }
 
 }  // namespace
@@ -33,6 +60,57 @@ std::FILE* OpenForWritingWide(const char16_t* path) {
   return narrow != nullptr ? OpenForWriting(narrow) : nullptr;
 }
 
+std::FILE* OpenRegularForUpdate(const char16_t* path, bool& created) {
+  created = false;
+  const char* narrow = NarrowForm(path);
+  struct stat info {};
+  if (narrow == nullptr || (stat(narrow, &info) == 0 && !S_ISREG(info.st_mode))) return nullptr;
+  const int fd = OpenOrCreate(narrow, created);
+  if (fd < 0) return nullptr;
+  std::FILE* file = nullptr;
+  if (IsRegular(fd) && fcntl(fd, F_SETFL, 0) == 0) file = fdopen(fd, "r+b");
+  if (file == nullptr) {
+    close(fd);
+    if (created) unlink(narrow);
+    created = false;
+    return nullptr;
+  }
+  std::setvbuf(file, nullptr, _IONBF, 0);
+  return file;
+}
+
+bool RemoveFile(const char16_t* path) {
+  const char* narrow = NarrowForm(path);
+  return narrow != nullptr && unlink(narrow) == 0;
+}
+
+// A write into a pipe whose reader went away raises SIGPIPE, which ends the process unless the
+// host handles it: not the library's to decide. SIGPIPE is blocked in this thread for the
+// write, and one that the write raised is taken off the pending signals before it is unblocked,
+// so the write only fails (EPIPE). A SIGPIPE already pending before the write is left alone.
+size_t Write(std::FILE* file, const void* buffer, size_t size) {
+  sigset_t pipe_signal;
+  sigemptyset(&pipe_signal);
+  sigaddset(&pipe_signal, SIGPIPE);
+  sigset_t pending;
+  sigpending(&pending);
+  const bool was_pending = sigismember(&pending, SIGPIPE) == 1;
+  sigset_t previous;
+  pthread_sigmask(SIG_BLOCK, &pipe_signal, &previous);
+  const size_t written = std::fwrite(buffer, 1, size, file);
+  if (written < size && errno == EPIPE && !was_pending) {
+    const timespec no_wait{};
+    while (sigtimedwait(&pipe_signal, nullptr, &no_wait) == -1 && errno == EINTR) {
+    }
+  }
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  return written;
+}
+
+bool Truncate(std::FILE* file, int64_t length) {
+  return std::fflush(file) == 0 && ftruncate(fileno(file), length) == 0;
+}
+
 bool SeekTo(std::FILE* file, int64_t offset) {
   return fseeko(file, offset, SEEK_SET) == 0;
 }
@@ -43,6 +121,17 @@ bool SeekToEnd(std::FILE* file) {
 
 int64_t Position(std::FILE* file) {
   return ftello(file);
+}
+
+bool IsFolder(std::FILE* file) {
+  struct stat info {};
+  return fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+int64_t RegularFileSize(std::FILE* file) {
+  struct stat info {};
+  if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+  return info.st_size;
 }
 
 bool IsSameFile(std::FILE* file, const char* path) {

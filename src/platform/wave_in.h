@@ -30,6 +30,9 @@ inline constexpr int32_t kWaveInErrNotPrepared = 34;   // the buffer was not pre
 inline constexpr uint32_t kWimOpen = 0x3BE;   // sent by open, before it returns
 inline constexpr uint32_t kWimClose = 0x3BF;  // sent by close, before it returns
 inline constexpr uint32_t kWimData = 0x3C0;   // param1: the WaveBuffer* handed back
+// The device failed beyond recovery and hands back nothing more; it only waits to be closed.
+// param1: a kWaveInErr value. Win32 has no such message: this one is beyond its numbers.
+inline constexpr uint32_t kWimFailed = 0x10000;
 
 // The format asked of the device (Win32 WAVEFORMATEX, with no extra bytes).
 inline constexpr uint16_t kWaveFormatPcm = 1;
@@ -69,9 +72,11 @@ using WaveInCallback = void (*)(WaveInHandle device, uint32_t message, uintptr_t
 // The operations of a wave-input service. Each buffer operation takes the size of the
 // WaveBuffer record, and fails with kWaveInErrBadParameter when it is not sizeof(WaveBuffer).
 struct WaveInService {
-  // Opens the system's default input device for format; on success stores the handle.
-  int32_t (*open)(WaveInHandle* device, const WaveFormat* format, WaveInCallback callback,
-                  uintptr_t instance);
+  // Opens the input device that name names (null or empty: the system's default) for format;
+  // on success stores the handle. What a name is, each service documents; a name that names no
+  // device fails with kWaveInErrNoDevice.
+  int32_t (*open)(WaveInHandle* device, const char16_t* name, const WaveFormat* format,
+                  WaveInCallback callback, uintptr_t instance);
   // Readies a buffer for add; a prepared buffer is the caller's to fill in but not to free.
   int32_t (*prepare)(WaveInHandle device, WaveBuffer* buffer, uint32_t size);
   // Queues a prepared buffer behind the buffers already queued.

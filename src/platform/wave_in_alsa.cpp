@@ -1,29 +1,35 @@
-// Wave input on ALSA: capture from ALSA's "default" PCM, which reaches a sound card, or a
-// PulseAudio or PipeWire server through ALSA's pulse plugin.
+// Wave input on ALSA: capture from an ALSA PCM, by default "default", which reaches a sound
+// card, or a PulseAudio or PipeWire server through ALSA's pulse plugin. A device name is the
+// PCM's name ("hw:1,0", "pulse", ...).
 //
 // Each open device has one capture thread. It fills the queued buffers in order and hands
 // each full one back through the callback, on that thread. ALSA is only ever called by one
 // thread at a time: by the caller while the capture thread is idle, by the capture thread
 // while it fills a buffer. Stop does not hand back a partly filled buffer: the part filled so
 // far is dropped and the buffer, still queued, is filled from its start after the next start.
-// An error ALSA cannot recover from (the sound server went away) ends capture for good; the
-// open device then only waits to be closed.
+// An error ALSA cannot recover from (the sound server went away) ends capture for good: the
+// callback hears of it (kWimFailed), and the open device then only waits to be closed.
 #include <alsa/asoundlib.h>
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <new>
 #include <system_error>
 #include <thread>
 
+#include "file_stream.h"
 #include "wave_in.h"
 
 namespace g722kit::platform {
 namespace {
 
-constexpr const char* kPcmName = "default";
+constexpr const char* kDefaultPcm = "default";
+
+// Room for a PCM name in UTF-8, terminator included.
+constexpr size_t kPcmNameCapacity = 1024;
 
 // The ring ALSA keeps between the device and the capture thread, and the step in which it
 // fills up, in microseconds.
@@ -127,7 +133,12 @@ void CaptureLoop(AlsaDevice& device) {
     lock.unlock();
     const FillEnd end = Fill(device, *buffer);
     lock.lock();
-    if (end == FillEnd::kFailed) device.failed = true;
+    if (end == FillEnd::kFailed) {
+      device.failed = true;
+      lock.unlock();
+      device.callback(ToHandle(&device), kWimFailed, device.instance, kWaveInErrFailed, 0);
+      lock.lock();
+    }
     if (end == FillEnd::kFull) {
       device.first = buffer->next;
       if (device.first == nullptr) device.last = nullptr;
@@ -149,20 +160,26 @@ void ForgetAlsaConfiguration() {
   snd_config_update_free_global();
 }
 
-int32_t Open(WaveInHandle* handle, const WaveFormat* format, WaveInCallback callback,
-             uintptr_t instance) {
+int32_t Open(WaveInHandle* handle, const char16_t* name, const WaveFormat* format,
+             WaveInCallback callback, uintptr_t instance) {
   if (handle == nullptr || format == nullptr || callback == nullptr) {
     return kWaveInErrBadParameter;
   }
   *handle = nullptr;
   if (!IsSupported(*format)) return kWaveInErrBadFormat;
+  char pcm_name[kPcmNameCapacity] = {};
+  if (name == nullptr || name[0] == 0) {
+    std::strcpy(pcm_name, kDefaultPcm);
+  } else if (!ToNarrow(name, pcm_name, sizeof pcm_name)) {
+    return kWaveInErrNoDevice;
+  }
   std::unique_ptr<AlsaDevice> device(new (std::nothrow) AlsaDevice);
   if (device == nullptr) return kWaveInErrNoMemory;
   device->callback = callback;
   device->instance = instance;
   device->frame_bytes = format->block_align;
 
-  if (snd_pcm_open(&device->pcm, kPcmName, SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK) < 0) {
+  if (snd_pcm_open(&device->pcm, pcm_name, SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK) < 0) {
     ForgetAlsaConfiguration();
     return kWaveInErrNoDevice;
   }

@@ -1,5 +1,6 @@
-// Wave input on Windows through winmm: the default device (WAVE_MAPPER) with a callback
-// function, one winmm call for each operation, and winmm's results passed on.
+// Wave input on Windows through winmm: the default device (WAVE_MAPPER), or the device whose
+// number a name gives in decimal ("0", "1", ... as waveInGetDevCaps counts them), with a
+// callback function, one winmm call for each operation, and winmm's results passed on.
 //
 // winmm runs its callback (the waveInProc) on a thread of its own, and may run it inside
 // waveInStop on the caller's thread (Wine does). Win32 allows the waveInProc only a few system
@@ -107,23 +108,26 @@ void CALLBACK WaveInProc(HWAVEIN, UINT message, DWORD_PTR instance, DWORD_PTR pa
   SetEvent(device.wake);
 }
 
-// Gives a partly filled buffer back to winmm to be filled anew; false when winmm refuses it.
-bool Requeue(WinmmDevice& device, Header& header) {
-  header.win.dwBytesRecorded = 0;
-  return waveInAddBuffer(device.wave_in, &header.win, sizeof header.win) == MMSYSERR_NOERROR;
-}
-
-// Hands a full buffer to the caller. A partly filled one goes back to winmm instead, unless
-// winmm refuses it, in which case the caller gets it as it is.
+// Hands a full buffer to the caller. A partly filled one goes back to winmm instead; should
+// winmm refuse it, the device failed beyond recovery (it was removed, its driver went away),
+// and the caller hears of that instead of getting the buffer.
 void Relay(WinmmDevice& device, Header& header) {
   WaveBuffer& buffer = *header.buffer;
+  MMRESULT refused = MMSYSERR_NOERROR;
   {
     const std::lock_guard lock(device.operations);
-    if (header.win.dwBytesRecorded < header.win.dwBufferLength && Requeue(device, header)) {
-      return;
+    if (header.win.dwBytesRecorded < header.win.dwBufferLength) {
+      header.win.dwBytesRecorded = 0;
+      refused = waveInAddBuffer(device.wave_in, &header.win, sizeof header.win);
+      if (refused == MMSYSERR_NOERROR) return;
+    } else {
+      buffer.bytes_recorded = header.win.dwBytesRecorded;
+      buffer.flags = (buffer.flags & ~kWaveBufferQueued) | kWaveBufferDone;
     }
-    buffer.bytes_recorded = header.win.dwBytesRecorded;
-    buffer.flags = (buffer.flags & ~kWaveBufferQueued) | kWaveBufferDone;
+  }
+  if (refused != MMSYSERR_NOERROR) {
+    device.callback(ToHandle(&device), kWimFailed, device.instance, refused, 0);
+    return;
   }
   device.callback(ToHandle(&device), kWimData, device.instance,
                   reinterpret_cast<uintptr_t>(&buffer), 0);
@@ -169,13 +173,30 @@ Header** LinkTo(WinmmDevice& device, const WaveBuffer* buffer) {
   return link;
 }
 
-int32_t Open(WaveInHandle* handle, const WaveFormat* format, WaveInCallback callback,
-             uintptr_t instance) {
+// The winmm device a name names: WAVE_MAPPER for none, its number for decimal digits; false
+// for any other name.
+bool DeviceId(const char16_t* name, UINT& id) {
+  id = WAVE_MAPPER;
+  if (name == nullptr || name[0] == 0) return true;
+  uint64_t number = 0;
+  for (const char16_t* digit = name; *digit != 0; digit++) {
+    if (*digit < u'0' || *digit > u'9') return false;
+    number = number * 10 + (*digit - u'0');
+    if (number >= WAVE_MAPPER) return false;
+  }
+  id = static_cast<UINT>(number);
+  return true;
+}
+
+int32_t Open(WaveInHandle* handle, const char16_t* name, const WaveFormat* format,
+             WaveInCallback callback, uintptr_t instance) {
   if (handle == nullptr || format == nullptr || callback == nullptr) {
     return kWaveInErrBadParameter;
   }
   *handle = nullptr;
   if (format->block_align == 0) return kWaveInErrBadFormat;
+  UINT device_id;
+  if (!DeviceId(name, device_id)) return kWaveInErrNoDevice;
   std::unique_ptr<WinmmDevice> device(new (std::nothrow) WinmmDevice);
   if (device == nullptr || device->wake == nullptr) return kWaveInErrNoMemory;
   device->callback = callback;
@@ -193,7 +214,7 @@ int32_t Open(WaveInHandle* handle, const WaveFormat* format, WaveInCallback call
                               format->block_align,
                               format->bits_per_sample,
                               0};
-  const MMRESULT result = waveInOpen(&device->wave_in, WAVE_MAPPER, &wave_format,
+  const MMRESULT result = waveInOpen(&device->wave_in, device_id, &wave_format,
                                      reinterpret_cast<DWORD_PTR>(&WaveInProc),
                                      reinterpret_cast<DWORD_PTR>(device.get()), CALLBACK_FUNCTION);
   if (result != MMSYSERR_NOERROR) return static_cast<int32_t>(result);

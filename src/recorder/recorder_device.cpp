@@ -1,13 +1,27 @@
 // The recorder's side of the wave-input device: opening, priming and closing it, and the
 // callback that takes each filled second.
+#include <algorithm>
 #include <cstring>
 
-#include "g722kit/g722kit.h"
+#include "file_stream.h"
+
 #include "recorder_state.h"
 
 namespace g722kit {
 
 using platform::kWaveInOk;
+
+int32_t RecorderNameDevice(const char16_t* name) {
+  if (name == nullptr) name = u"";
+  size_t length = 0;
+  while (length < kDeviceNameCapacity && name[length] != 0)
+    length++;
+  if (length == kDeviceNameCapacity || !platform::IsUsableWidePath(name)) {
+    return G722KIT_ERR_PATH;
+  }
+  std::copy(name, name + length + 1, recorder.device_name);
+  return G722KIT_OK;
+}
 
 int32_t RecorderOpenDevice() {
   const auto rate = static_cast<uint32_t>(recorder.sample_rate);
@@ -15,13 +29,13 @@ int32_t RecorderOpenDevice() {
   const platform::WaveInService& service = platform::WaveIn();
   recorder.service = &service;
   platform::WaveInHandle device = nullptr;
-  if (service.open(&device, &format, RecorderBufferDone, 0) != kWaveInOk) {
+  if (service.open(&device, recorder.device_name, &format, RecorderBufferDone, 0) != kWaveInOk) {
     return G722KIT_ERR_DEVICE_OPEN;
   }
   recorder.device = device;
   recorder.buffer = {recorder.capture, kCaptureBytes, 0, 0, 0, 0, nullptr};
-  service.prepare(device, &recorder.buffer, sizeof recorder.buffer);
-  if (service.add(device, &recorder.buffer, sizeof recorder.buffer) != kWaveInOk) {
+  if (service.prepare(device, &recorder.buffer, sizeof recorder.buffer) != kWaveInOk ||
+      service.add(device, &recorder.buffer, sizeof recorder.buffer) != kWaveInOk) {
     return G722KIT_ERR_DEVICE_QUEUE;
   }
   if (service.start(device) != kWaveInOk) return G722KIT_ERR_DEVICE_START;
@@ -38,14 +52,24 @@ void RecorderCloseDevice() {
 }
 
 // Every buffer handed back counts as a whole second, however much of it was recorded: the
-// file only ever holds whole seconds.
+// file only ever holds whole seconds. The buffer goes back to the device before the second is
+// written, so that the device has a buffer to fill meanwhile.
 void RecorderBufferDone(platform::WaveInHandle device, uint32_t message, uintptr_t, uintptr_t,
                         uintptr_t) {
-  if (message != platform::kWimData) return;
-  std::memcpy(recorder.copy, recorder.capture, kCaptureBytes);
-  recorder.buffer.bytes_recorded = 0;
-  recorder.service->add(device, &recorder.buffer, sizeof recorder.buffer);
-  RecorderAppendSecond();
+  // A thread of the audio service runs this: an exception must end here, as a failure.
+  try {
+    if (message == platform::kWimFailed) RecorderFail(G722KIT_ERR_DEVICE_START);
+    if (message != platform::kWimData) return;
+    std::memcpy(recorder.copy, recorder.capture, kCaptureBytes);
+    recorder.buffer.bytes_recorded = 0;
+    if (recorder.service->add(device, &recorder.buffer, sizeof recorder.buffer) != kWaveInOk) {
+      RecorderFail(G722KIT_ERR_DEVICE_QUEUE);
+    }
+    const std::lock_guard lock(recorder_file_mutex);
+    RecorderAppendSecond();
+  } catch (...) {
+    RecorderFail(G722KIT_ERR_INTERNAL);
+  }
 }
 
 }  // namespace g722kit
