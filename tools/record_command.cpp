@@ -6,9 +6,10 @@
 
 #include "commands.h"
 #include "g722kit/g722kit.h"
-#include "output_file.h"
 #include "progress.h"
 #include "recording_file.h"
+#include "recording_output.h"
+#include "report.h"
 #include "system.h"
 #include "tool_error.h"
 
@@ -25,9 +26,9 @@ constexpr auto kStallAllowance = std::chrono::seconds(5);
 
 // Starts the recorder into file, or throws with the cause. The recorder wants Stop after a
 // start that failed at the device, to close what it opened.
-void StartRecorder(const OutputFile& file) {
-  const int32_t result = G711ADPCMSoundRecorderStart(file.temporary().u16string().c_str());
-  if (result == G722KIT_OK) return;
+void StartRecorder(RecordingOutput& file) {
+  const int32_t result = G711ADPCMSoundRecorderStart(file.path().u16string().c_str());
+  if (result == G722KIT_OK) return file.Started();
   G711ADPCMSoundRecorderStop();
   switch (result) {
     case G722KIT_ERR_DEVICE_OPEN:
@@ -63,20 +64,20 @@ std::string StatusText(const fs::path& target, Clock::duration elapsed,
 
 // Waits until Ctrl-C, or until the file holds the seconds asked for. Returns false when the
 // input stopped delivering before then.
-bool RunUntilDone(const RecordArguments& args, const OutputFile& file) {
+bool RunUntilDone(const RecordArguments& args, const RecordingOutput& file) {
   StatusLine status;
   const Clock::time_point start = Clock::now();
   std::optional<double> level;
   int64_t levelled = 0;
   while (!InterruptRequested()) {
-    const int64_t seconds = RecordedSeconds(file.temporary());
+    const int64_t seconds = RecordedSeconds(file.path());
     if (args.seconds > 0 && seconds >= args.seconds) return true;
     const Clock::duration elapsed = Clock::now() - start;
     if (args.seconds > 0 && elapsed > std::chrono::seconds(args.seconds) + kStallAllowance) {
       return false;
     }
     if (seconds > levelled && status.enabled()) {
-      level = SecondLevelDb(file.temporary(), seconds - 1);
+      level = SecondLevelDb(file.path(), seconds - 1);
       levelled = seconds;
     }
     status.Show(StatusText(file.target(), elapsed, level));
@@ -85,11 +86,12 @@ bool RunUntilDone(const RecordArguments& args, const OutputFile& file) {
   return true;
 }
 
-// Opens and closes the audio input through the recorder, into a file that is then deleted.
+// Opens and closes the audio input through the recorder, keeping nothing.
 void CheckInput() {
-  const OutputFile probe(fs::temp_directory_path() / "g722kit-input-check.wav");
+  RecordingOutput probe("/dev/null");
   StartRecorder(probe);
   G711ADPCMSoundRecorderStop();
+  probe.Finish();
   std::printf("the audio input opens\n");
 }
 
@@ -98,13 +100,14 @@ void CheckInput() {
 void Record(const RecordArguments& args) {
   if (args.check) return CheckInput();
   if (args.output.empty()) throw ToolError(kExitUsage, "OUT is required");
-  OutputFile file(args.output);
+  RecordingOutput file(args.output);
   DeferInterrupts();  // Ctrl-C now ends the recording and keeps it
   StartRecorder(file);
   const bool complete = RunUntilDone(args, file);
   const int32_t seconds = G711ADPCMSoundRecorderStop();
-  file.Commit();
-  std::printf("%s: %d s of 16-bit mono audio at 8000 Hz\n", args.output.c_str(), seconds);
+  file.Finish();
+  PrintSummary(file.IsStdout(), "%s: %d s of 16-bit mono audio at 8000 Hz\n", args.output.c_str(),
+               seconds);
   if (!complete) {
     throw ToolError(kExitDevice, "the audio input stopped delivering after " +
                                      std::to_string(seconds) + " s; " + args.output.string() +

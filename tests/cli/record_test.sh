@@ -3,7 +3,8 @@
 # private PulseAudio daemon with a null sink, whose monitor ALSA's "default" capture device
 # reaches through ALSA's pulse plugin. The shipped speech is played into the sink while the
 # tool records it. Checks what the tool prints, its exit code and the files it leaves, for a
-# missing server, a recording of --seconds 2, and one stopped with SIGINT.
+# missing server, a recording of --seconds 2, one stopped with SIGINT, one killed with SIGKILL
+# and one written to stdout through a pipe.
 #
 #   record_test.sh PATH/TO/g722kit PATH/TO/speech.wav
 set -euo pipefail
@@ -80,15 +81,26 @@ expect "stderr" "" "$(cat "$work/stderr")"
 expect_speech kept.wav 2
 expect_files kept.wav
 
+# wait_for_seconds NAME N: up to 10 s for N seconds of audio in NAME, which the recorder
+# writes itself.
+wait_for_seconds() {
+  for _ in $(seq 200); do
+    (($(stat -c %s "$1" 2>/dev/null || echo 0) >= 44 + $2 * 16000)) && return
+    sleep 0.05
+  done
+}
+
+# start_recording NAME N: plays the speech and records it into NAME in the background
+# ($recorder), returning once N seconds are in the file.
+start_recording() {
+  pactl play-sample speech "$sink"
+  "$tool" record "$1" >"$work/stdout" 2>"$work/stderr" &
+  recorder=$!
+  wait_for_seconds "$1" "$2"
+}
+
 echo "== stopped with SIGINT after two seconds"
-pactl play-sample speech "$sink"
-"$tool" record stopped.wav >"$work/stdout" 2>"$work/stderr" &
-recorder=$!
-for _ in $(seq 200); do # up to 10 s for two seconds of audio in the file being written
-  size=$(find . -name '.stopped.wav.*.tmp' -printf '%s' 2>/dev/null)
-  ((${size:-0} >= 44 + 2 * 16000)) && break
-  sleep 0.05
-done
+start_recording stopped.wav 2
 kill -INT "$recorder"
 status=0
 wait "$recorder" || status=$?
@@ -99,4 +111,24 @@ seconds=$(sed -n 's/^stopped.wav: \([0-9]*\) s of 16-bit mono audio at 8000 Hz$/
 expect "stderr" "" "$(cat "$work/stderr")"
 expect_speech stopped.wav "$seconds"
 expect_files "kept.wav stopped.wav"
-echo "record: 5 passed, 0 failed"
+
+echo "== killed with SIGKILL: the file holds every whole second, with a true header"
+start_recording killed.wav 3
+kill -KILL "$recorder"
+{ wait "$recorder"; } 2>/dev/null || true
+recorder=""
+data=$(od -An -tu4 -j40 -N4 killed.wav | tr -d ' ')
+((data % 16000 == 0 && data >= 2 * 16000 && data <= $(stat -c %s killed.wav) - 44)) ||
+  fail "killed.wav's header says $data bytes of audio"
+expect_speech killed.wav $((data / 16000))
+expect_files "kept.wav killed.wav stopped.wav"
+
+echo "== to stdout through a pipe, the summary on stderr"
+pactl play-sample speech "$sink"
+status=0
+"$tool" record - --seconds 2 2>"$work/stderr" | cat >piped.wav || status=$?
+expect "exit code" 0 "$status"
+expect "stderr" "-: 2 s of 16-bit mono audio at 8000 Hz" "$(cat "$work/stderr")"
+expect_speech piped.wav 2
+expect_files "kept.wav killed.wav piped.wav stopped.wav"
+echo "record: 7 passed, 0 failed"
