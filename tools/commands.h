@@ -3,8 +3,11 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "codec_settings.h"
+#include "g722_container.h"
 #include "pcm_format.h"
 
 namespace g722kit::tool {
@@ -14,7 +17,9 @@ struct ConversionArguments {
   std::filesystem::path input;
   std::filesystem::path output;
   CodecSettings codec;
-  RawOptions raw;  // encode: raw input; decode: the byte order of raw output
+  std::optional<Container> container;  // encode: --container; none: by the output's extension
+  bool align = false;                  // --align: trim the two-band codec's delay
+  RawOptions raw;                      // encode: raw input; decode: the byte order of raw output
 };
 void Encode(const ConversionArguments& args);
 void Decode(const ConversionArguments& args);
@@ -23,6 +28,7 @@ void Info(const std::filesystem::path& file, const RawOptions& raw);
 
 struct RecordArguments {
   std::filesystem::path output;
+  std::string device;  // an ALSA PCM name; empty: "default"
   int seconds = 0;     // 0: until Ctrl-C
   bool check = false;  // only check that the audio input opens
 };

@@ -1,12 +1,15 @@
-// g722kit info FILE: what a file is - an audio file's fields, or what a code file's size means.
+// g722kit info FILE: what a file is - an audio file's fields, a G.722 WAV or AU file's codes, or
+// what a code file's size means.
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
 #include "audio_input.h"
 #include "commands.h"
+#include "g722_container.h"
 #include "input_file.h"
 #include "tool_error.h"
+#include "wording.h"
 
 namespace g722kit::tool {
 
@@ -22,13 +25,29 @@ void PrintAudio(const fs::path& file, const AudioFormat& format) {
   std::printf("  duration     %.3f s\n", format.Seconds());
 }
 
+void PrintContainer(const fs::path& file, const ContainerLayout& layout, uint64_t bytes) {
+  const uint64_t codes = CodeBytesIn(layout, bytes);
+  const CodecSettings codec = ContainerCodec();
+  std::printf("%s: G.722 in %s, %s\n", file.c_str(), ContainerTitle(layout.container),
+              codec.Description().c_str());
+  std::printf("  sample rate  %d Hz\n", codec.PcmRate());
+  std::printf("  channels     1\n");
+  std::printf("  codes        %s\n", Counted(codes, "byte").c_str());
+  std::printf("  frames       %llu\n", static_cast<unsigned long long>(codes * 2));
+  std::printf("  duration     %.3f s\n", static_cast<double>(codes) / 8000);
+  if (layout.code_bytes && codes < *layout.code_bytes) {
+    std::printf("  the header announces %s of codes: the file is cut short\n",
+                Counted(*layout.code_bytes, "byte").c_str());
+  }
+}
+
 struct CodeFile {
   uint64_t bytes = 0;
   // The library's own code files (64000 bit/s, 8 kHz) have the two top bits of every byte set.
   bool top_bits_set = true;
 };
 
-// Reads the codes to their end.
+// Reads the input to its end.
 CodeFile ScanCodes(InputFile& input) {
   CodeFile codes;
   std::vector<uint8_t> chunk(65536);
@@ -43,8 +62,8 @@ CodeFile ScanCodes(InputFile& input) {
 
 void PrintCodes(const fs::path& file, const CodeFile& file_codes) {
   const uint64_t bytes = file_codes.bytes;
-  std::printf("%s: %llu bytes, not an audio file; as G.722 codes (8000 codes per second):\n",
-              file.c_str(), static_cast<unsigned long long>(bytes));
+  std::printf("%s: %s, not an audio file; as G.722 codes (8000 codes per second):\n", file.c_str(),
+              Counted(bytes, "byte").c_str());
   struct Packing {
     const char* name;
     int bits;
@@ -67,6 +86,10 @@ void PrintCodes(const fs::path& file, const CodeFile& file_codes) {
 void Info(const fs::path& file, const RawOptions& raw) {
   InputFile input(file);
   const std::optional<RawPcm> raw_format = RawFormatOf(input, raw);
+  if (const std::optional<ContainerLayout> layout =
+          raw_format ? std::nullopt : ReadContainerFile(input)) {
+    return PrintContainer(file, *layout, input.size() ? *input.size() : ScanCodes(input).bytes);
+  }
   std::optional<AudioFormat> format;
   try {
     AudioReader reader(input, raw_format);

@@ -89,6 +89,20 @@ size_t InputFile::ReadStream(std::span<uint8_t> buffer) {
   }
 }
 
+std::vector<uint8_t> InputFile::PeekStart(size_t count) {
+  std::vector<uint8_t> start(count);
+  size_t got = 0;
+  Seek(0);
+  while (got < count) {
+    const size_t read = Read(std::span(start).subspan(got));
+    if (read == 0) break;
+    got += read;
+  }
+  Seek(0);
+  start.resize(got);
+  return start;
+}
+
 bool InputFile::Seek(uint64_t position) {
   if (size_) {
     if (lseek(fd_, static_cast<off_t>(position), SEEK_SET) < 0) return false;

@@ -33,6 +33,9 @@ class InputFile {
   // ToolError (kExitInput) on a read error, and when a stream is asked for bytes it has passed
   // and not kept.
   size_t Read(std::span<uint8_t> buffer);
+  // Up to count bytes from the start (a stream keeps its first megabyte); the position is then
+  // the start.
+  std::vector<uint8_t> PeekStart(size_t count);
   // Moves the position; false when a stream cannot go back there (past the bytes it keeps).
   bool Seek(uint64_t position);
   uint64_t position() const { return position_; }

@@ -1,7 +1,6 @@
 #include "not_codes.h"
 
 #include <algorithm>
-#include <array>
 #include <string_view>
 
 #include "audio_signatures.h"
@@ -23,17 +22,10 @@ bool IsText(std::string_view start) {
   return printable && IsValidUtf8(lines);
 }
 
-// Up to the first 4096 bytes of input, which is then left at its beginning.
+// Up to the first 4096 bytes of input, as text.
 std::string ReadStart(InputFile& input) {
-  std::array<uint8_t, 4096> bytes;
-  size_t count = 0;
-  while (count < bytes.size()) {
-    const size_t got = input.Read(std::span(bytes).subspan(count));
-    if (got == 0) break;
-    count += got;
-  }
-  input.Seek(0);
-  return std::string(reinterpret_cast<const char*>(bytes.data()), count);
+  const std::vector<uint8_t> start = input.PeekStart(4096);
+  return std::string(start.begin(), start.end());
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "recording_file.h"
 #include "recording_output.h"
 #include "report.h"
+#include "stderr_capture.h"
 #include "system.h"
 #include "tool_error.h"
 
@@ -21,15 +22,25 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// How long past the seconds asked for the input may fall behind before the tool gives up.
-constexpr auto kStallAllowance = std::chrono::seconds(5);
+// How long the input may fall behind the second it owes before the tool gives up: the recorder
+// delivers one whole second at a time, the first one after the device has started (a sound
+// server takes a second or two).
+constexpr auto kStallAllowance = std::chrono::seconds(2);
+constexpr auto kStartAllowance = std::chrono::seconds(2);
 
-// Starts the recorder into file, or throws with the cause. The recorder wants Stop after a
-// start that failed at the device, to close what it opened.
+// Starts the recorder into file, or throws with the cause. What ALSA prints on the way is shown
+// only when the start succeeds: a failure's one-line message says it all. The recorder wants
+// Stop after a start that failed at the device, to close what it opened.
 void StartRecorder(RecordingOutput& file) {
-  const int32_t result = G711ADPCMSoundRecorderStart(file.path().u16string().c_str());
-  if (result == G722KIT_OK) return file.Started();
-  G711ADPCMSoundRecorderStop();
+  int32_t result = G722KIT_OK;
+  const std::string alsa_messages = CaptureStderr([&] {
+    result = G711ADPCMSoundRecorderStart(file.path().u16string().c_str());
+    if (result != G722KIT_OK) G711ADPCMSoundRecorderStop();
+  });
+  if (result == G722KIT_OK) {
+    std::fputs(alsa_messages.c_str(), stderr);
+    return file.Started();
+  }
   switch (result) {
     case G722KIT_ERR_DEVICE_OPEN:
     case G722KIT_ERR_DEVICE_QUEUE:
@@ -62,28 +73,66 @@ std::string StatusText(const fs::path& target, Clock::duration elapsed,
   return status + "  Ctrl-C stops";
 }
 
-// Waits until Ctrl-C, or until the file holds the seconds asked for. Returns false when the
-// input stopped delivering before then.
-bool RunUntilDone(const RecordArguments& args, const RecordingOutput& file) {
+enum class Ending {
+  kDone,     // the seconds asked for, or Ctrl-C
+  kStalled,  // no audio came for a while
+  kFailed,   // the recorder reports a failure
+};
+
+// Waits until Ctrl-C, until the file holds the seconds asked for, or until the recording fails.
+Ending RunUntilDone(const RecordArguments& args, const RecordingOutput& file) {
   StatusLine status;
   const Clock::time_point start = Clock::now();
+  Clock::time_point last_second = start + kStartAllowance;
   std::optional<double> level;
-  int64_t levelled = 0;
+  int64_t seconds = 0;
   while (!InterruptRequested()) {
-    const int64_t seconds = RecordedSeconds(file.path());
-    if (args.seconds > 0 && seconds >= args.seconds) return true;
-    const Clock::duration elapsed = Clock::now() - start;
-    if (args.seconds > 0 && elapsed > std::chrono::seconds(args.seconds) + kStallAllowance) {
-      return false;
+    if (G711ADPCMSoundRecorderStatus() != G722KIT_OK) return Ending::kFailed;
+    const Clock::time_point now = Clock::now();
+    if (const int64_t recorded = RecordedSeconds(file.path()); recorded != seconds) {
+      seconds = recorded;
+      last_second = now;
+      if (status.enabled()) level = SecondLevelDb(file.path(), seconds - 1);
     }
-    if (seconds > levelled && status.enabled()) {
-      level = SecondLevelDb(file.path(), seconds - 1);
-      levelled = seconds;
-    }
-    status.Show(StatusText(file.target(), elapsed, level));
+    if (args.seconds > 0 && seconds >= args.seconds) return Ending::kDone;
+    if (now - last_second > std::chrono::seconds(1) + kStallAllowance) return Ending::kStalled;
+    status.Show(StatusText(file.target(), now - start, level));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
-  return true;
+  return Ending::kDone;
+}
+
+// The error for a recording that stalled, or failed with the recorder's status.
+ToolError RecordingError(const RecordArguments& args, int32_t status, int32_t seconds) {
+  const std::string kept = std::to_string(seconds) + " s";
+  switch (status) {
+    case G722KIT_OK:
+      return ToolError(kExitDevice, "the audio input stopped delivering after " + kept + "; " +
+                                        args.output.string() + " keeps them");
+    case G722KIT_ERR_WRITE:
+    case G722KIT_ERR_TOO_LARGE:
+      return FileError(kExitOutput, "cannot write", args.output,
+                       G722KitResultText(status) + ("; it keeps " + kept));
+    case G722KIT_ERR_DEVICE_QUEUE:
+    case G722KIT_ERR_DEVICE_START:
+      return ToolError(kExitDevice, "the audio input failed after " + kept + ": " +
+                                        G722KitResultText(status) + "; " + args.output.string() +
+                                        " keeps them");
+    default:
+      return FileError(kExitFailure, "cannot record into", args.output, G722KitResultText(status));
+  }
+}
+
+// Makes the recorder record from the device --device names (ALSA's "default" when none).
+void ChooseDevice(const std::string& name) {
+  const int32_t result =
+      G711ADPCMSoundRecorderSetDevice(std::filesystem::path(name).u16string().c_str());
+  if (result == G722KIT_ERR_PATH) {
+    throw ToolError(kExitUsage, "--device " + name + ": " + G722KitResultText(result));
+  }
+  if (result != G722KIT_OK) {
+    throw ToolError(kExitFailure, "--device " + name + ": " + G722KitResultText(result));
+  }
 }
 
 // Opens and closes the audio input through the recorder, keeping nothing.
@@ -98,20 +147,20 @@ void CheckInput() {
 }  // namespace
 
 void Record(const RecordArguments& args) {
+  ChooseDevice(args.device);
   if (args.check) return CheckInput();
   if (args.output.empty()) throw ToolError(kExitUsage, "OUT is required");
   RecordingOutput file(args.output);
   DeferInterrupts();  // Ctrl-C now ends the recording and keeps it
   StartRecorder(file);
-  const bool complete = RunUntilDone(args, file);
+  const Ending ending = RunUntilDone(args, file);
   const int32_t seconds = G711ADPCMSoundRecorderStop();
+  const int32_t status = G711ADPCMSoundRecorderStatus();
   file.Finish();
   PrintSummary(file.IsStdout(), "%s: %d s of 16-bit mono audio at 8000 Hz\n", args.output.c_str(),
                seconds);
-  if (!complete) {
-    throw ToolError(kExitDevice, "the audio input stopped delivering after " +
-                                     std::to_string(seconds) + " s; " + args.output.string() +
-                                     " keeps them");
+  if (status != G722KIT_OK || ending == Ending::kStalled) {
+    throw RecordingError(args, status, seconds);
   }
 }
 

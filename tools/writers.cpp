@@ -133,6 +133,17 @@ void ByteWriter::Write(std::span<const uint8_t> bytes) {
   }
 }
 
+bool ByteWriter::RewriteStart(std::span<const uint8_t> bytes) {
+  if (!output_.seekable()) return false;
+  const off_t end = lseek(output_.fd(), 0, SEEK_CUR);
+  if (lseek(output_.fd(), 0, SEEK_SET) != 0) return false;
+  Write(bytes);
+  if (lseek(output_.fd(), end, SEEK_SET) != end) {
+    throw FileErrno(kExitOutput, "cannot write", output_.target());
+  }
+  return true;
+}
+
 std::unique_ptr<PcmWriter> OpenPcmWriter(const OutputFile& output, int rate, PcmLayout layout,
                                          std::optional<uint64_t> max_samples) {
   if (layout.raw)

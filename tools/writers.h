@@ -24,6 +24,9 @@ class ByteWriter {
   explicit ByteWriter(const OutputFile& output) : output_(output) {}
 
   void Write(std::span<const uint8_t> bytes);
+  // Writes bytes over the start of the file, leaving the position at its end; false when the
+  // output cannot be repositioned (a pipe, a terminal).
+  bool RewriteStart(std::span<const uint8_t> bytes);
 
  private:
   const OutputFile& output_;

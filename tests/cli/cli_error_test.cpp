@@ -18,6 +18,15 @@ namespace fs = std::filesystem;
 
 const std::vector<uint8_t> kKeep = {'k', 'e', 'e', 'p'};
 
+// A G.722 WAV file of four codes: its RIFF form, an 18-byte format chunk with tag 0x0065 and
+// the given channels, and the data chunk.
+std::vector<uint8_t> G722Wav(uint8_t channels) {
+  return {'R', 'I', 'F',  'F',  42, 0, 0, 0,    'W', 'A',      'V', 'E',  'f',
+          'm', 't', ' ',  18,   0,  0, 0, 0x65, 0,   channels, 0,   0x80, 0x3E,
+          0,   0,   0x40, 0x1F, 0,  0, 1, 0,    4,   0,        0,   0,    'd',
+          'a', 't', 'a',  4,    0,  0, 0, 1,    2,   3,        4};
+}
+
 // A folder with an input of each kind and an output that must survive every failure.
 class ToolFailure : public ::testing::Test {
  protected:
@@ -25,9 +34,11 @@ class ToolFailure : public ::testing::Test {
     WriteWav(dir_ / "speech.wav", ToneMix(8000, 1, 2.0));
     WriteBytes(dir_ / "speech.raw", PcmBytes(SpeechLikeSignal(16000, 8000, 1)));
     WriteBytes(dir_ / "codes.g722", std::vector<uint8_t>(16000, 0xD5));
+    WriteBytes(dir_ / "g722.wav", G722Wav(1));
+    WriteBytes(dir_ / "stereo-g722.wav", G722Wav(2));
     WriteBytes(dir_ / "notes.wav", {'h', 'e', 'l', 'l', 'o', '\n'});
     WriteBytes(dir_ / "existing.g722", kKeep);
-    fs::create_directory(dir_ / "folder");
+    fs::create_directories(dir_ / "folder" / "speech.g722");
     files_before_ = Files();
   }
 
@@ -108,9 +119,9 @@ INSTANTIATE_TEST_SUITE_P(
                   5,
                   "cannot create 'nowhere/out.g722': No such file or directory"},
         ErrorCase{"OutputIsAFolder",
-                  {"encode", "speech.wav", "folder"},
+                  {"encode", "speech.wav", "folder", "-f"},
                   5,
-                  "cannot create 'folder': is a folder"},
+                  "cannot create 'folder/speech.g722': is a folder"},
         ErrorCase{"DiskFullEncodingAudio",
                   {"encode", "speech.wav", "/dev/full"},
                   5,
@@ -133,17 +144,47 @@ INSTANTIATE_TEST_SUITE_P(
                   2,
                   "--packed needs --bitrate 56000 or 48000"},
         ErrorCase{"UnknownBitRate",
-                  {"decode", "codes.g722", "existing.g722", "--bitrate", "32000"},
+                  {"decode", "codes.g722", "existing.g722", "--bitrate", "64k"},
                   2,
-                  "--bitrate: 32000 not in {64000,56000,48000}"},
-        ErrorCase{"MissingOutput", {"decode", "codes.g722"}, 2, "OUT is required"},
+                  "--bitrate 64k: expected 64000, 56000 or 48000"},
+        ErrorCase{"UnknownOption",
+                  {"encode", "speech.wav", "existing.g722", "--bitrat", "56000"},
+                  2,
+                  "unknown option '--bitrat' for encode"},
+        ErrorCase{"NoJobs",
+                  {"encode", "speech.wav", "existing.g722", "-j", "0"},
+                  2,
+                  "--jobs 0: expected a number of files at once, 1 or more"},
+        ErrorCase{"SeveralInputsNoFolder",
+                  {"encode", "speech.wav", "speech.raw", "existing.g722"},
+                  2,
+                  "3 files and no output folder: name one with -o DIR"},
+        ErrorCase{"ContainerOfAnotherRate",
+                  {"encode", "speech.wav", "out.wav", "-b", "56000"},
+                  2,
+                  "cannot write 'out.wav': --bitrate 56000 does not fit a G.722 WAV file"},
+        ErrorCase{
+            "PackedContainer",
+            {"encode", "speech.wav", "existing.g722", "--container", "au", "-p", "-b", "48000"},
+            2,
+            "cannot write 'existing.g722': --bitrate 48000 does not fit a G.722 AU file"},
+        ErrorCase{"OptionContradictsHeader",
+                  {"decode", "g722.wav", "out.wav", "-b", "48000"},
+                  2,
+                  "cannot decode 'g722.wav': --bitrate 48000 contradicts its WAV header"},
+        ErrorCase{"UnreadableG722Header",
+                  {"decode", "stereo-g722.wav", "out.wav"},
+                  4,
+                  "cannot decode 'stereo-g722.wav': its G.722 WAV header says 2 channels"},
+        ErrorCase{"MissingInputs", {"decode"}, 2, "FILES is required"},
         ErrorCase{"RecordWithoutOutput", {"record", "--seconds", "2"}, 2, "OUT is required"},
         ErrorCase{"NoCommand", {}, 2, "A subcommand is required"},
         ErrorCase{"UnknownCommand",
                   {"play", "speech.wav"},
                   2,
                   "unknown command 'play' (the commands are encode, decode, record, info, "
-                  "compare)"}),
+                  "compare, help)"},
+        ErrorCase{"HelpOfNoCommand", {"help", "play"}, 2, "no command 'play' to explain"}),
     [](const auto& info) { return info.param.name; });
 
 // A write that fails halfway (the file size limit stands in for a full disk) must not cost the
@@ -176,6 +217,9 @@ TEST(ToolHelp, EveryCommandHasHelpAndTheVersionIsTheLibrarys) {
     EXPECT_NE(result.out.find("Usage: g722kit " + command), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("Exit codes: 0 success"), std::string::npos) << result.out;
     EXPECT_EQ(result.err, "");
+    std::vector<std::string> help = {"help"};
+    if (!command.empty()) help.push_back(command);
+    EXPECT_EQ(RunTool(help, dir.path()).out, result.out) << command;
   }
   const ToolResult version = RunTool({"--version"}, dir.path());
   EXPECT_EQ(version.exit_code, 0);

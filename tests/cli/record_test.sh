@@ -3,8 +3,9 @@
 # private PulseAudio daemon with a null sink, whose monitor ALSA's "default" capture device
 # reaches through ALSA's pulse plugin. The shipped speech is played into the sink while the
 # tool records it. Checks what the tool prints, its exit code and the files it leaves, for a
-# missing server, a recording of --seconds 2, one stopped with SIGINT, one killed with SIGKILL
-# and one written to stdout through a pipe.
+# missing server, --device, a full disk, a recording of --seconds 2, one stopped with SIGINT,
+# a server that stops delivering, one killed with SIGKILL and one written to stdout through a
+# pipe.
 #
 #   record_test.sh PATH/TO/g722kit PATH/TO/speech.wav
 set -euo pipefail
@@ -40,6 +41,34 @@ expect_speech() {
   awk -v rms="$rms" 'BEGIN {exit !(rms > 0.01)}' || fail "$1 is silent (RMS $rms)"
 }
 
+# wait_for_seconds NAME N: up to 10 s for N seconds of audio in NAME, which the recorder
+# writes itself.
+wait_for_seconds() {
+  for _ in $(seq 200); do
+    (($(stat -c %s "$1" 2>/dev/null || echo 0) >= 44 + $2 * 16000)) && return
+    sleep 0.05
+  done
+}
+
+# start_recording NAME N: plays the speech and records it into NAME in the background
+# ($recorder), returning once N seconds are in the file.
+start_recording() {
+  pactl play-sample speech "$sink"
+  "$tool" record "$1" >"$work/stdout" 2>"$work/stderr" &
+  recorder=$!
+  wait_for_seconds "$1" "$2"
+}
+
+# finish_recording NAME: waits for the recorder to end; sets $status, its exit code, and
+# $seconds, the length its line on stdout gives, at least 2.
+finish_recording() {
+  status=0
+  wait "$recorder" || status=$?
+  recorder=""
+  seconds=$(sed -n "s/^$1: \([0-9]*\) s of 16-bit mono audio at 8000 Hz\$/\1/p" "$work/stdout")
+  ((${seconds:-0} >= 2)) || fail "stdout: $(cat "$work/stdout")"
+}
+
 sound_server_env "$work"
 mkdir "$work/out"
 cd "$work/out"
@@ -62,6 +91,13 @@ grep -qx "g722kit: cannot record from the audio input: the audio input device co
 expect "kept.wav" keep "$(cat kept.wav)"
 expect_files kept.wav
 
+echo "== no audio configuration: ALSA's own lines are kept from the user"
+status=0
+ALSA_CONFIG_PATH=/dev/null "$tool" record --check >"$work/stdout" 2>"$work/stderr" || status=$?
+expect "exit code" 6 "$status"
+expect "stderr" "g722kit: cannot record from the audio input: the audio input device could not be opened" \
+  "$(cat "$work/stderr")"
+
 echo "== start a sound server and play speech into it"
 sink=g722kit_cli
 started=0
@@ -81,36 +117,61 @@ expect "stderr" "" "$(cat "$work/stderr")"
 expect_speech kept.wav 2
 expect_files kept.wav
 
-# wait_for_seconds NAME N: up to 10 s for N seconds of audio in NAME, which the recorder
-# writes itself.
-wait_for_seconds() {
-  for _ in $(seq 200); do
-    (($(stat -c %s "$1" 2>/dev/null || echo 0) >= 44 + $2 * 16000)) && return
-    sleep 0.05
-  done
-}
+echo "== --device: another ALSA PCM, and one that does not exist"
+status=0
+"$tool" record --device g722kit-no-such-pcm --check >"$work/stdout" 2>"$work/stderr" || status=$?
+expect "exit code" 6 "$status"
+expect "stderr" "g722kit: cannot record from the audio input: the audio input device could not be opened" \
+  "$(cat "$work/stderr")"
+pactl play-sample speech "$sink"
+status=0
+"$tool" record --device pulse pulse.wav --seconds 2 >"$work/stdout" 2>"$work/stderr" || status=$?
+expect "exit code" 0 "$status"
+expect_speech pulse.wav 2
+rm pulse.wav
 
-# start_recording NAME N: plays the speech and records it into NAME in the background
-# ($recorder), returning once N seconds are in the file.
-start_recording() {
-  pactl play-sample speech "$sink"
-  "$tool" record "$1" >"$work/stdout" 2>"$work/stderr" &
-  recorder=$!
-  wait_for_seconds "$1" "$2"
-}
+echo "== a full disk: exit 5, the seconds written kept"
+pactl play-sample speech "$sink"
+status=0
+# 40 KiB hold the header and two seconds; SIGXFSZ ignored, the third second's write fails. The
+# limit would also keep the sound server's client from sizing its shared memory, so it uses none.
+printf 'enable-shm = no\n' >"$work/client.conf"
+(
+  trap '' XFSZ
+  ulimit -f 40
+  PULSE_CLIENTCONFIG=$work/client.conf exec "$tool" record full.wav --seconds 5
+) >"$work/stdout" 2>"$work/stderr" || status=$?
+expect "exit code" 5 "$status"
+expect "stdout" "full.wav: 2 s of 16-bit mono audio at 8000 Hz" "$(cat "$work/stdout")"
+expect "stderr" "g722kit: cannot write 'full.wav': writing the output file failed; it keeps 2 s" \
+  "$(cat "$work/stderr")"
+expect_speech full.wav 2
+rm full.wav
 
 echo "== stopped with SIGINT after two seconds"
 start_recording stopped.wav 2
 kill -INT "$recorder"
-status=0
-wait "$recorder" || status=$?
-recorder=""
+finish_recording stopped.wav
 expect "exit code" 0 "$status"
-seconds=$(sed -n 's/^stopped.wav: \([0-9]*\) s of 16-bit mono audio at 8000 Hz$/\1/p' "$work/stdout")
-((${seconds:-0} >= 2)) || fail "stdout: $(cat "$work/stdout")"
 expect "stderr" "" "$(cat "$work/stderr")"
 expect_speech stopped.wav "$seconds"
 expect_files "kept.wav stopped.wav"
+
+echo "== a sound server that stops delivering: exit 6 within seconds, the audio kept"
+start_recording stalled.wav 2
+kill -STOP "$daemon"
+sleep 4 # the tool gives up 3 s after the last second came; the recorder's stop then waits for the server
+kill -CONT "$daemon"
+for _ in $(seq 50); do # it is done at once, not recording on
+  kill -0 "$recorder" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$recorder" 2>/dev/null && fail "still recording 5 s after the server stopped delivering"
+finish_recording stalled.wav
+expect "exit code" 6 "$status"
+expect "stderr" "g722kit: the audio input stopped delivering after $seconds s; stalled.wav keeps them" \
+  "$(cat "$work/stderr")"
+expect_speech stalled.wav "$seconds"
 
 echo "== killed with SIGKILL: the file holds every whole second, with a true header"
 start_recording killed.wav 3
@@ -121,7 +182,7 @@ data=$(od -An -tu4 -j40 -N4 killed.wav | tr -d ' ')
 ((data % 16000 == 0 && data >= 2 * 16000 && data <= $(stat -c %s killed.wav) - 44)) ||
   fail "killed.wav's header says $data bytes of audio"
 expect_speech killed.wav $((data / 16000))
-expect_files "kept.wav killed.wav stopped.wav"
+expect_files "kept.wav killed.wav stalled.wav stopped.wav"
 
 echo "== to stdout through a pipe, the summary on stderr"
 pactl play-sample speech "$sink"
@@ -130,5 +191,5 @@ status=0
 expect "exit code" 0 "$status"
 expect "stderr" "-: 2 s of 16-bit mono audio at 8000 Hz" "$(cat "$work/stderr")"
 expect_speech piped.wav 2
-expect_files "kept.wav killed.wav piped.wav stopped.wav"
-echo "record: 7 passed, 0 failed"
+expect_files "kept.wav killed.wav piped.wav stalled.wav stopped.wav"
+echo "record: 11 passed, 0 failed"
