@@ -5,33 +5,103 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <memory>
 
+#include "not_codes.h"
 #include "resampler.h"
 #include "sndfile_error.h"
 #include "tool_error.h"
 
 namespace g722kit::tool {
+
+// What libsndfile's callbacks read through. A failure is kept, to be thrown once libsndfile
+// has returned: no exception crosses its C code.
+struct SndfileSource {
+  InputFile& input;
+  uint64_t length = 0;  // what libsndfile is told
+  std::exception_ptr error;
+  bool seek_refused = false;
+
+  // Throws what the callbacks met.
+  void Check() const {
+    if (error) std::rethrow_exception(error);
+    if (seek_refused) {
+      throw FileError(kExitInput, "cannot read", input.name(),
+                      "its format must be read from a file, not a stream; save it to a file first");
+    }
+  }
+};
+
 namespace {
 
-constexpr size_t kChunkFrames = 65536;
+constexpr size_t kChunkSamples = 65536;  // samples read at a time, all channels together
 
-struct SndfileCloser {
-  void operator()(SNDFILE* file) const { sf_close(file); }
-};
-using SndfileHandle = std::unique_ptr<SNDFILE, SndfileCloser>;
+// The length libsndfile is told for a stream: beyond any real one, so that it takes the sizes
+// in the header and reads on to the end of the stream.
+constexpr uint64_t kUnknownLength = uint64_t{1} << 62;
 
-SndfileHandle Open(const std::filesystem::path& file, bool raw, SF_INFO& info) {
-  info = {};
-  if (raw) {
-    info.samplerate = 8000;
-    info.channels = 1;
-    info.format = SF_FORMAT_RAW | SF_FORMAT_PCM_16 | SF_ENDIAN_LITTLE;
+// A header declaring this many bytes of audio or more is taken to declare none: it is what a
+// writer puts there when it cannot go back to write the size (sox writes 0x7FFFF000).
+constexpr int64_t kPlaceholderBytes = 0x7FFF0000;
+
+// Bytes per sample of an uncompressed encoding; 1 for the others.
+int64_t SampleBytes(int format) {
+  switch (format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_16:
+      return 2;
+    case SF_FORMAT_PCM_24:
+      return 3;
+    case SF_FORMAT_PCM_32:
+    case SF_FORMAT_FLOAT:
+      return 4;
+    case SF_FORMAT_DOUBLE:
+      return 8;
+    default:
+      return 1;
   }
-  SndfileHandle handle(sf_open(file.c_str(), SFM_READ, &info));
-  if (!handle) throw FileError(kExitFormat, "cannot read", file, SndfileMessage(nullptr));
-  return handle;
 }
+
+SndfileSource& Source(void* user) {
+  return *static_cast<SndfileSource*>(user);
+}
+
+sf_count_t SourceSeek(sf_count_t offset, int whence, void* user) {
+  SndfileSource& source = Source(user);
+  const auto base = static_cast<sf_count_t>(whence == SEEK_SET   ? 0
+                                            : whence == SEEK_CUR ? source.input.position()
+                                                                 : source.length);
+  const sf_count_t position = base + offset;
+  if (position < 0 || !source.input.Seek(static_cast<uint64_t>(position))) {
+    source.seek_refused = true;
+    return -1;
+  }
+  return position;
+}
+
+sf_count_t SourceRead(void* data, sf_count_t count, void* user) {
+  SndfileSource& source = Source(user);
+  if (source.error) return 0;
+  try {
+    auto* bytes = static_cast<uint8_t*>(data);
+    size_t total = 0;
+    while (total < static_cast<size_t>(count)) {
+      const size_t got = source.input.Read({bytes + total, static_cast<size_t>(count) - total});
+      if (got == 0) break;
+      total += got;
+    }
+    return static_cast<sf_count_t>(total);
+  } catch (...) {
+    source.error = std::current_exception();
+    return 0;
+  }
+}
+
+SF_VIRTUAL_IO source_io = {
+    [](void* user) -> sf_count_t { return static_cast<sf_count_t>(Source(user).length); },
+    SourceSeek,
+    SourceRead,
+    nullptr,  // never written
+    [](void* user) -> sf_count_t { return static_cast<sf_count_t>(Source(user).input.position()); },
+};
 
 std::string FormatName(int format) {
   SF_FORMAT_INFO major{format & SF_FORMAT_TYPEMASK, nullptr, nullptr};
@@ -55,51 +125,115 @@ std::string AudioFormat::Summary() const {
   return text;
 }
 
-AudioFormat ReadAudioFormat(const std::filesystem::path& file, bool raw) {
-  SF_INFO info;
-  Open(file, raw, info);
-  return {FormatName(info.format), info.samplerate, info.channels, info.frames};
+std::optional<RawPcm> RawFormatOf(InputFile& input, const RawOptions& options) {
+  const bool described = options.rate || options.endian;
+  if (!described && !IsRawPcmName(input.name())) return std::nullopt;
+  if (described && !IsRawPcmName(input.name())) {
+    if (const std::optional<std::string> audio = KnownAudioFile(input)) {
+      throw FileError(kExitUsage, "--rate and --endian are for headerless PCM, not", input.name(),
+                      "it is " + *audio);
+    }
+  }
+  return RawPcm{options.rate.value_or(8000), options.endian.value_or(Endian::kLittle)};
 }
 
-void ReadPcm(const std::filesystem::path& file, bool raw, int rate, const PcmSink& sink) {
-  SF_INFO info;
-  SndfileHandle handle = Open(file, raw, info);
-  Resampler resampler(info.samplerate, rate);
-  const auto channels = static_cast<size_t>(info.channels);
-  std::vector<float> frames(kChunkFrames * channels), mono(kChunkFrames), resampled;
+AudioReader::AudioReader(InputFile& input, std::optional<RawPcm> raw)
+    : input_(input), raw_(raw), source_(std::make_unique<SndfileSource>(input)) {
+  if (!raw_) ReadDeclaredFrames();
+  if (input.size() || raw_) Open(input.size().value_or(kUnknownLength));
+  SF_INFO info{};
+  sf_command(file_.get(), SFC_GET_CURRENT_SF_INFO, &info, sizeof info);
+  const int64_t frames = input.size() ? info.frames : declared_.value_or(0);
+  format_ = {FormatName(info.format), info.samplerate, info.channels, frames};
+}
+
+AudioReader::~AudioReader() = default;
+
+// Told no length, libsndfile keeps the sizes the header declares: how a stream is read, and
+// for a file a first look that tells whether it holds all it declares. A file that cannot be
+// read so is read with its length, and declares nothing.
+void AudioReader::ReadDeclaredFrames() {
+  try {
+    Open(kUnknownLength);
+  } catch (const ToolError&) {
+    if (!input_.size()) throw;
+    return;
+  }
+  SF_INFO info{};
+  sf_command(file_.get(), SFC_GET_CURRENT_SF_INFO, &info, sizeof info);
+  if (info.frames < kPlaceholderBytes / (info.channels * SampleBytes(info.format))) {
+    declared_ = info.frames;
+  }
+}
+
+void AudioReader::Closer::operator()(SNDFILE* file) const {
+  sf_close(file);
+}
+
+void AudioReader::Open(uint64_t length) {
+  file_.reset();
+  source_->length = length;
+  source_->error = nullptr;
+  source_->seek_refused = !input_.Seek(0);
+  SF_INFO info{};
+  if (raw_) {
+    info.samplerate = raw_->rate;
+    info.channels = 1;
+    info.format = SF_FORMAT_RAW | SF_FORMAT_PCM_16 |
+                  (raw_->endian == Endian::kBig ? SF_ENDIAN_BIG : SF_ENDIAN_LITTLE);
+  }
+  file_.reset(sf_open_virtual(&source_io, SFM_READ, &info, source_.get()));
+  source_->Check();
+  if (!file_) {
+    throw FileError(kExitFormat, "cannot read", input_.name(), SndfileMessage(nullptr));
+  }
+}
+
+void AudioReader::Read(std::span<const PcmTarget> targets) {
+  if (!targets.empty() && format_.rate < kMinInputRate) {
+    throw FileError(kExitFormat, "cannot read", input_.name(),
+                    "its sample rate of " + std::to_string(format_.rate) + " Hz is below " +
+                        std::to_string(kMinInputRate) + " Hz");
+  }
+  std::vector<std::unique_ptr<Resampler>> resamplers;
+  for (const PcmTarget& target : targets)
+    resamplers.push_back(std::make_unique<Resampler>(format_.rate, target.rate));
+  const auto channels = static_cast<size_t>(format_.channels);
+  const size_t chunk = std::max<size_t>(1, kChunkSamples / channels);
+  std::vector<float> frames(chunk * channels), mono(chunk);
   std::vector<int16_t> pcm;
-  const auto deliver = [&](int64_t frames_read) {
-    pcm.resize(resampled.size());
-    std::transform(resampled.begin(), resampled.end(), pcm.begin(), ToPcm16);
-    sink(pcm, frames_read);
+  const auto deliver = [&](size_t target) {
+    return [&, target](std::span<const float> resampled) {
+      pcm.resize(resampled.size());
+      std::transform(resampled.begin(), resampled.end(), pcm.begin(), ToPcm16);
+      targets[target].sink(pcm, frames_read_);
+    };
   };
-  int64_t total = 0;
   for (;;) {
-    const sf_count_t count = sf_readf_float(handle.get(), frames.data(), kChunkFrames);
-    if (sf_error(handle.get()) != SF_ERR_NO_ERROR) {
-      throw FileError(kExitInput, "cannot read", file, SndfileMessage(handle.get()));
+    const sf_count_t count =
+        sf_readf_float(file_.get(), frames.data(), static_cast<sf_count_t>(chunk));
+    source_->Check();
+    if (sf_error(file_.get()) != SF_ERR_NO_ERROR) {
+      throw FileError(kExitInput, "cannot read", input_.name(), SndfileMessage(file_.get()));
     }
     if (count <= 0) break;
-    for (sf_count_t i = 0; i < count; i++) {
+    const auto read = static_cast<size_t>(count);
+    for (size_t i = 0; i < read; i++) {
       float sum = 0;
       for (size_t c = 0; c < channels; c++)
-        sum += frames[static_cast<size_t>(i) * channels + c];
-      mono[static_cast<size_t>(i)] = sum / static_cast<float>(channels);
+        sum += frames[i * channels + c];
+      mono[i] = sum / static_cast<float>(channels);
     }
-    total += count;
-    resampler.Process(std::span(mono).first(static_cast<size_t>(count)), resampled);
-    deliver(total);
+    frames_read_ += count;
+    for (size_t t = 0; t < targets.size(); t++)
+      resamplers[t]->Process(std::span(mono).first(read), deliver(t));
   }
-  resampler.Flush(resampled);
-  deliver(total);
+  for (size_t t = 0; t < targets.size(); t++)
+    resamplers[t]->Flush(deliver(t));
 }
 
-std::vector<int16_t> ReadAllPcm(const std::filesystem::path& file, bool raw, int rate) {
-  std::vector<int16_t> all;
-  ReadPcm(file, raw, rate, [&](std::span<const int16_t> pcm, int64_t) {
-    all.insert(all.end(), pcm.begin(), pcm.end());
-  });
-  return all;
+int64_t AudioReader::MissingFrames() const {
+  return declared_ && *declared_ > frames_read_ ? *declared_ - frames_read_ : 0;
 }
 
 }  // namespace g722kit::tool

@@ -5,6 +5,7 @@
 #include <map>
 #include <thread>
 
+#include "report.h"
 #include "tool_error.h"
 #include "wording.h"
 #include "worker_process.h"
@@ -114,8 +115,10 @@ int RunPlannedFiles(const std::vector<PlannedFile>& files, const FileArguments& 
     if (result.exit_code != kExitOk) failed++;
     worst = std::max(worst, result.exit_code);
   });
-  std::printf("%s: %zu %s, %zu failed\n", Counted(files.size(), "file").c_str(),
-              files.size() - failed, verb.c_str(), failed);
+  if (!Quiet()) {
+    std::printf("%s: %zu %s, %zu failed\n", Counted(files.size(), "file").c_str(),
+                files.size() - failed, verb.c_str(), failed);
+  }
   return worst;
 }
 

@@ -16,15 +16,13 @@ class CodeWriter {
   CodeWriter(const OutputFile& output, Container container);
 
   void Write(std::span<const uint8_t> codes);
-  // Ends the container and closes the file. An output that cannot be repositioned (a pipe)
-  // keeps the header written first, whose sizes say "up to the end".
+  // Ends the container. An output that cannot be repositioned (a pipe) keeps the header
+  // written first, whose sizes say "up to the end".
   void Close();
 
   uint64_t code_bytes() const { return code_bytes_; }
 
  private:
-  void Put(std::span<const uint8_t> bytes);
-
   ByteWriter writer_;
   Container container_;
   uint64_t code_bytes_ = 0;

@@ -6,10 +6,12 @@
 #include <map>
 #include <string>
 
+#include "audio_input.h"
 #include "batch.h"
 #include "commands.h"
 #include "exit_codes.h"
 #include "g722kit/g722kit.h"
+#include "report.h"
 #include "tool_error.h"
 
 namespace g722kit::tool {
@@ -27,7 +29,8 @@ constexpr const char* kUsageHint = "Run 'g722kit --help' for usage.\n";
 constexpr const char* kFilesHelp =
     "Files: IN OUT converts one file into OUT; IN alone writes NAME.EXT beside it; IN... -o DIR\n"
     "(or a folder named last) writes each NAME.EXT into DIR, made if missing, several files at\n"
-    "once. Names the tool makes up never replace an existing file without -f.";
+    "once. Names the tool makes up never replace an existing file without -f. - is stdin as IN\n"
+    "and stdout as OUT.";
 
 // A subcommand: summary shows in the command list, details below its own --help.
 CLI::App* AddCommand(CLI::App& app, const std::string& name, const std::string& summary,
@@ -38,12 +41,19 @@ CLI::App* AddCommand(CLI::App& app, const std::string& name, const std::string& 
   return command;
 }
 
+// --rate and --endian as the command line gives them; empty when not given.
+struct RawText {
+  std::string rate;
+  std::string endian;
+};
+
 // The options as the command line gives them, turned into values once the command is known,
 // so that a refused value can say why.
 struct ConversionText {
   std::string bitrate = "64000";
   std::string container;
   std::string jobs;  // empty: one per core
+  RawText raw;
 };
 
 // A whole number from text, or a usage error "--bitrate 64k: expected 64000, 56000 or 48000".
@@ -62,11 +72,47 @@ int ParseNumber(const std::string& name, const std::string& text, const std::str
   return value;
 }
 
+void AddEndianOption(CLI::App& command, std::string& endian, const std::string& what) {
+  command.add_option("--endian", endian, "Byte order of " + what + ": little (default) or big")
+      ->type_name("little|big");
+}
+
+// --rate and --endian: the input is headerless 16-bit mono PCM of that rate and byte order.
+void AddRawInputOptions(CLI::App& command, RawText& raw) {
+  command
+      .add_option("--rate", raw.rate,
+                  "The input is headerless 16-bit mono PCM at this many samples/s (default 8000 "
+                  "for a .raw or .pcm name)")
+      ->type_name("N");
+  AddEndianOption(command, raw.endian, "headerless PCM");
+}
+
+RawOptions ParseRawText(const RawText& text) {
+  RawOptions raw;
+  if (!text.rate.empty()) {
+    raw.rate = ParseNumber("--rate", text.rate,
+                           "samples per second, " + std::to_string(kMinInputRate) + " or more",
+                           [](int v) { return v >= kMinInputRate; });
+  }
+  if (!text.endian.empty()) {
+    if (text.endian != "little" && text.endian != "big") {
+      throw ToolError(kExitUsage, "--endian " + text.endian + ": expected little or big");
+    }
+    raw.endian = text.endian == "big" ? Endian::kBig : Endian::kLittle;
+  }
+  return raw;
+}
+
+void AddQuietOption(CLI::App& command, bool& quiet) {
+  command.add_flag("-q,--quiet", quiet, "Print no summary line and no progress bar");
+}
+
 // An encode or decode as the command line gives it.
 struct ConversionCommand {
   FileArguments files;
   ConversionArguments options;
   ConversionText text;
+  bool quiet = false;
 };
 
 void AddConversionOptions(CLI::App& command, ConversionCommand& values, const std::string& in,
@@ -91,6 +137,7 @@ void AddConversionOptions(CLI::App& command, ConversionCommand& values, const st
                    "Pack 7- or 6-bit codes into a bit stream (56000 and 48000 bit/s)");
   command.add_flag("--align", values.options.align,
                    "Line the two-band codec's output up with its input: no 22-sample delay");
+  AddQuietOption(command, values.quiet);
 }
 
 // Fills in the values that the command's text holds.
@@ -109,6 +156,8 @@ void ParseConversionText(ConversionCommand& command) {
       throw ToolError(kExitUsage, "--container " + text.container + ": expected wav, au or raw");
     }
   }
+  command.options.raw = ParseRawText(text.raw);
+  SetQuiet(command.quiet);
 }
 
 // The parsed values live as long as the application that fills them.
@@ -116,8 +165,11 @@ struct Arguments {
   ConversionCommand encode;
   ConversionCommand decode;
   RecordArguments record;
+  bool record_quiet = false;
   std::filesystem::path info;
+  RawText info_raw;
   CompareArguments compare;
+  RawText compare_raw;
   std::string help_topic;
 };
 
@@ -150,18 +202,19 @@ void AddCommands(CLI::App& app, Arguments& args, std::map<const CLI::App*, Runne
   CLI::App* encode = AddCommand(
       app, "encode", "Encode audio into G.722 codes",
       "IN is any file libsndfile reads (WAV, FLAC, AIFF, ...), downmixed to mono and resampled\n"
-      "to the codec's rate, or headerless 16-bit little-endian mono PCM at 8000 samples/s when\n"
-      "its name ends in .raw or .pcm. OUT ending in .wav or .au holds the codes in a WAV or AU\n"
-      "file as phones and other G.722 software read it: 64000 bit/s, 16 kHz two-band (--wideband\n"
-      "is implied). Any other OUT holds the codes alone, no header: decode them with the same\n"
-      "options. The default is the library's file format: 64000 bit/s, 8 kHz, one code per\n"
-      "byte, NAME.g722.\n\n" +
+      "to the codec's rate, or headerless 16-bit mono PCM when its name ends in .raw or .pcm or\n"
+      "--rate or --endian is given (8000 samples/s, little-endian by default). OUT ending in\n"
+      ".wav or .au holds the codes in a WAV or AU file as phones and other G.722 software read\n"
+      "it: 64000 bit/s, 16 kHz two-band (--wideband is implied). Any other OUT holds the codes\n"
+      "alone, no header: decode them with the same options. The default is the library's file\n"
+      "format: 64000 bit/s, 8 kHz, one code per byte, NAME.g722.\n\n" +
           std::string(kFilesHelp));
   AddConversionOptions(*encode, args.encode, "Audio to encode, then OUT or a folder", "NAME.g722");
   encode
       ->add_option("--container", args.encode.text.container,
                    "Container of the codes (default: by OUT's extension)")
       ->type_name("wav|au|raw");
+  AddRawInputOptions(*encode, args.encode.text.raw);
   runners[encode] = [&args, argv] {
     return Convert(args.encode, ".g722", "encoded", argv, Encode);
   };
@@ -170,10 +223,12 @@ void AddCommands(CLI::App& app, Arguments& args, std::map<const CLI::App*, Runne
       app, "decode", "Decode G.722 codes into a WAV file",
       "A G.722 WAV or AU file says its configuration itself; for codes without a header, give\n"
       "the options they were encoded with. The output is 16-bit mono PCM at 8000 samples/s,\n"
-      "or 16000 with --wideband (and from a WAV or AU file), NAME.wav by default.\n\n" +
+      "or 16000 with --wideband (and from a WAV or AU file), NAME.wav by default: a WAV file,\n"
+      "or headerless samples when its name ends in .raw or .pcm.\n\n" +
           std::string(kFilesHelp));
   AddConversionOptions(*decode, args.decode, "G.722 files to decode, then OUT or a folder",
                        "NAME.wav");
+  AddEndianOption(*decode, args.decode.text.raw.endian, "a .raw or .pcm OUT");
   runners[decode] = [&args, argv] { return Convert(args.decode, ".wav", "decoded", argv, Decode); };
 
   CLI::App* record = AddCommand(
@@ -183,7 +238,8 @@ void AddCommands(CLI::App& app, Arguments& args, std::map<const CLI::App*, Runne
       "library's recorder: 16-bit mono PCM at 8000 samples/s, stored one whole second at a\n"
       "time. Ctrl-C ends the recording and keeps it; the file is a valid WAV at every moment.\n"
       "While it runs, a terminal shows the time and the level of the last second.");
-  record->add_option("OUT", args.record.output, "WAV file to write (required unless --check)");
+  record->add_option("OUT", args.record.output,
+                     "WAV file to write, - for stdout (required unless --check)");
   record->add_option("--seconds", args.record.seconds, "Stop after this many seconds")
       ->check(CLI::Range(1, 86400));
   record
@@ -192,15 +248,20 @@ void AddCommands(CLI::App& app, Arguments& args, std::map<const CLI::App*, Runne
       ->type_name("NAME");
   record->add_flag("--check", args.record.check,
                    "Only check that the audio input opens (exit 0) or not (exit 6)");
-  runners[record] = [&args] { return Record(args.record), kExitOk; };
+  AddQuietOption(*record, args.record_quiet);
+  runners[record] = [&args] {
+    SetQuiet(args.record_quiet);
+    return Record(args.record), kExitOk;
+  };
 
   CLI::App* info = AddCommand(
       app, "info", "Tell what a file is",
       "An audio file shows its format, rate, channels and length (a .raw or .pcm name is read\n"
       "as 16-bit PCM at 8000 samples/s), a G.722 WAV or AU file its codes; any other file is\n"
       "taken for G.722 codes and shows its length in each packing.");
-  info->add_option("FILE", args.info, "File to describe")->required();
-  runners[info] = [&args] { return Info(args.info), kExitOk; };
+  info->add_option("FILE", args.info, "File to describe (- for stdin)")->required();
+  AddRawInputOptions(*info, args.info_raw);
+  runners[info] = [&args] { return Info(args.info, ParseRawText(args.info_raw)), kExitOk; };
 
   CLI::App* compare = AddCommand(
       app, "compare", "Try every codec configuration on a file",
@@ -209,7 +270,11 @@ void AddCommands(CLI::App& app, Arguments& args, std::map<const CLI::App*, Runne
   compare->add_option("IN", args.compare.input, "Audio to try (as for encode)")->required();
   compare->add_option("--out", args.compare.out_dir,
                       "Folder to keep each configuration's codes and decoded WAV in");
-  runners[compare] = [&args] { return Compare(args.compare), kExitOk; };
+  AddRawInputOptions(*compare, args.compare_raw);
+  runners[compare] = [&args] {
+    args.compare.raw = ParseRawText(args.compare_raw);
+    return Compare(args.compare), kExitOk;
+  };
 
   CLI::App* help = app.add_subcommand("help", "Show the help of the tool or of one command");
   help->add_option("COMMAND", args.help_topic, "The command to explain");

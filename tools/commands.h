@@ -1,5 +1,5 @@
 // The tool's subcommands, run once the command line is parsed. Each throws ToolError on
-// failure and prints its result on stdout.
+// failure and prints its result on stdout. An input or output named "-" is stdin or stdout.
 #pragma once
 
 #include <filesystem>
@@ -8,6 +8,7 @@
 
 #include "codec_settings.h"
 #include "g722_container.h"
+#include "pcm_format.h"
 
 namespace g722kit::tool {
 
@@ -18,11 +19,12 @@ struct ConversionArguments {
   CodecSettings codec;
   std::optional<Container> container;  // encode: --container; none: by the output's extension
   bool align = false;                  // --align: trim the two-band codec's delay
+  RawOptions raw;                      // encode: raw input; decode: the byte order of raw output
 };
 void Encode(const ConversionArguments& args);
 void Decode(const ConversionArguments& args);
 
-void Info(const std::filesystem::path& file);
+void Info(const std::filesystem::path& file, const RawOptions& raw);
 
 struct RecordArguments {
   std::filesystem::path output;
@@ -35,6 +37,7 @@ void Record(const RecordArguments& args);
 struct CompareArguments {
   std::filesystem::path input;
   std::filesystem::path out_dir;  // empty: keep no files
+  RawOptions raw;
 };
 void Compare(const CompareArguments& args);
 

@@ -59,30 +59,35 @@ Trial RunTrial(const CodecSettings& codec, const std::vector<int16_t>& pcm) {
 void SaveTrial(const CompareArguments& args, const CodecSettings& codec, const Trial& trial) {
   const std::string stem = args.input.stem().string() + "." + codec.Slug();
   OutputFile codes(args.out_dir / (stem + ".g722"));
-  ByteWriter code_writer(codes);
-  code_writer.Write(trial.codes);
-  code_writer.Close();
+  ByteWriter(codes).Write(trial.codes);
   codes.Commit();
   OutputFile wav(args.out_dir / (stem + ".wav"));
-  WavWriter wav_writer(wav, codec.PcmRate());
-  wav_writer.Write(trial.decoded);
-  wav_writer.Close();
+  const auto wav_writer = OpenPcmWriter(wav, codec.PcmRate(), {}, trial.decoded.size());
+  wav_writer->Write(trial.decoded);
+  wav_writer->Close();
   wav.Commit();
 }
 
 }  // namespace
 
 void Compare(const CompareArguments& args) {
-  CheckReadable(args.input);
-  const bool raw = IsRawPcmName(args.input);
-  const AudioFormat format = ReadAudioFormat(args.input, raw);
+  InputFile input(args.input);
+  AudioReader reader(input, RawFormatOf(input, args.raw));
   if (!args.out_dir.empty()) {
     std::error_code error;
     fs::create_directories(args.out_dir, error);
     if (error) throw FileError(kExitOutput, "cannot create", args.out_dir, error.message());
   }
-  const std::vector<int16_t> narrow = ReadAllPcm(args.input, raw, 8000);
-  const std::vector<int16_t> wide = ReadAllPcm(args.input, raw, 16000);
+  std::vector<int16_t> narrow, wide;
+  const auto append_to = [](std::vector<int16_t>& all) {
+    return [&all](std::span<const int16_t> pcm, int64_t) {
+      all.insert(all.end(), pcm.begin(), pcm.end());
+    };
+  };
+  const PcmTarget targets[] = {{8000, append_to(narrow)}, {16000, append_to(wide)}};
+  reader.Read(targets);
+  AudioFormat format = reader.format();
+  format.frames = reader.frames_read();
   if (narrow.empty())
     throw FileError(kExitFormat, "cannot compare", args.input, "it holds no audio");
   std::printf("%s: %s, %s\n\n", args.input.c_str(), format.name.c_str(), format.Summary().c_str());

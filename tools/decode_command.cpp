@@ -1,7 +1,5 @@
-// g722kit decode IN OUT.wav: G.722 codes, raw or in a WAV or AU container, to a WAV file.
-#include <array>
-#include <cstdio>
-#include <cstring>
+// g722kit decode IN OUT: G.722 codes, raw or in a WAV or AU container, to a WAV file, or to
+// raw samples for a .raw or .pcm name.
 #include <vector>
 
 #include "alignment.h"
@@ -11,30 +9,27 @@
 #include "g722kit/g722kit.h"
 #include "input_file.h"
 #include "library_call.h"
+#include "not_codes.h"
 #include "progress.h"
+#include "report.h"
 #include "tool_error.h"
 #include "wording.h"
 #include "writers.h"
 
 namespace g722kit::tool {
 
-namespace fs = std::filesystem;
-
 namespace {
 
 constexpr size_t kChunkBytes = 65536;
 
-// A WAV file given as codes would decode to noise; the user meant encode.
-void RefuseWav(const fs::path& input) {
-  std::array<char, 12> start{};
-  std::FILE* file = std::fopen(input.c_str(), "rb");
-  if (file == nullptr) return;
-  const size_t got = std::fread(start.data(), 1, start.size(), file);
-  std::fclose(file);
-  if (got == start.size() && std::memcmp(start.data(), "RIFF", 4) == 0 &&
-      std::memcmp(start.data() + 8, "WAVE", 4) == 0) {
-    throw FileError(kExitFormat, "cannot decode", input,
-                    "it is a WAV file, not G.722 codes (encode it with 'g722kit encode')");
+// Audio files and text given as codes would decode to noise: the user meant something else.
+void RefuseNonCodes(InputFile& input) {
+  if (const std::optional<std::string> audio = KnownAudioFile(input)) {
+    throw FileError(kExitFormat, "cannot decode", input.name(),
+                    "it is " + *audio + ", not G.722 codes; did you mean encode?");
+  }
+  if (IsTextFile(input)) {
+    throw FileError(kExitFormat, "cannot decode", input.name(), "it is text, not G.722 codes");
   }
 }
 
@@ -48,75 +43,84 @@ CodecSettings HeaderCodec(const ConversionArguments& args, Container container) 
   return ContainerCodec();
 }
 
-// Decodes the codes that layout locates with the given configuration and writes the samples
-// through libsndfile.
-uint64_t DecodeCodes(const ConversionArguments& args, const CodecSettings& codec,
-                     const ContainerLayout& layout) {
-  std::FILE* input = std::fopen(args.input.c_str(), "rb");
-  if (input == nullptr) throw FileErrno(kExitInput, "cannot open", args.input);
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(input, std::fclose);
-  if (std::fseek(input, static_cast<long>(layout.code_offset), SEEK_SET) != 0) {
-    throw FileErrno(kExitInput, "cannot read", args.input);
-  }
-  OutputFile output(args.output);
-  WavWriter writer(output, codec.PcmRate());
+// At most how many samples bytes of codes decode to: a packed stream may end with one code
+// more than its whole codes.
+uint64_t MaxSamples(uint64_t bytes, const CodecSettings& codec) {
+  const uint64_t bits_per_code = static_cast<uint64_t>(codec.bitrate) / 8000;
+  const uint64_t codes = codec.packed ? bytes * 8 / bits_per_code + 1 : bytes;
+  return codes * (codec.wideband ? 2 : 1);
+}
+
+struct Decoded {
+  uint64_t code_bytes = 0;
+  uint64_t samples = 0;
+};
+
+// Decodes the codes that layout locates with the given configuration into writer.
+Decoded DecodeCodes(InputFile& input, PcmWriter& writer, const CodecSettings& codec,
+                    const ContainerLayout& layout, bool align) {
+  if (!input.Seek(layout.code_offset)) throw FileErrno(kExitInput, "cannot read", input.name());
   StreamDecoder decoder(codec);
-  DelayTrimmer trimmer(codec, args.align);
+  DelayTrimmer trimmer(codec, align);
   const uint64_t limit = layout.code_bytes.value_or(UINT64_MAX);
   Progress progress("decoding", layout.code_bytes.value_or(0));
   std::vector<uint8_t> codes(kChunkBytes);
   std::vector<int16_t> pcm;
-  uint64_t samples = 0, read = 0;
+  Decoded decoded;
   const auto write = [&] {
     trimmer.Trim(pcm);
     writer.Write(pcm);
-    samples += pcm.size();
+    decoded.samples += pcm.size();
   };
-  while (const size_t count = std::fread(
-             codes.data(), 1, static_cast<size_t>(std::min<uint64_t>(codes.size(), limit - read)),
-             input)) {
+  while (const size_t count = input.Read(std::span(codes).first(
+             static_cast<size_t>(std::min<uint64_t>(codes.size(), limit - decoded.code_bytes))))) {
     decoder.Decode(std::span(codes).first(count), pcm);
     write();
-    read += count;
-    progress.Update(read);
+    decoded.code_bytes += count;
+    progress.Update(decoded.code_bytes);
   }
-  if (std::ferror(input)) throw FileErrno(kExitInput, "cannot read", args.input);
-  if (layout.code_bytes && read < *layout.code_bytes) {
-    std::fprintf(stderr, "g722kit: warning: '%s' ends after %s of the %s its header announces\n",
-                 args.input.c_str(), Counted(read, "byte").c_str(),
-                 Counted(*layout.code_bytes, "byte").c_str());
+  if (layout.code_bytes && decoded.code_bytes < *layout.code_bytes) {
+    Warn("'" + input.name().string() + "' ends after " + Counted(decoded.code_bytes, "byte") +
+         " of the " + Counted(*layout.code_bytes, "byte") + " its header announces");
   }
   decoder.Finish(pcm);
   write();
   writer.Close();
-  output.Commit();
-  return samples;
+  return decoded;
 }
 
 }  // namespace
 
 void Decode(const ConversionArguments& args) {
   CheckCodecSettings(args.codec);
-  const uint64_t input_bytes = CheckReadable(args.input);
-  CheckDistinct(args.input, args.output);
-  const std::optional<ContainerLayout> container = ReadContainerFile(args.input);
-  if (!container) RefuseWav(args.input);
+  InputFile input(args.input);
+  const std::optional<ContainerLayout> container = ReadContainerFile(input);
+  if (!container) RefuseNonCodes(input);
   const ContainerLayout layout =
-      container.value_or(ContainerLayout{Container::kRaw, 0, input_bytes});
+      container.value_or(ContainerLayout{Container::kRaw, 0, input.size()});
   const CodecSettings codec = container ? HeaderCodec(args, layout.container) : args.codec;
-  uint64_t samples;
-  if (codec.IsLibraryDefault() && !container) {
-    RunFileOperation(G722Decode, "decoding", args.input, args.output, 44 + 2 * input_bytes);
-    samples = input_bytes;
+  const PcmLayout pcm_layout{IsRawPcmName(args.output), args.raw.endian.value_or(Endian::kLittle)};
+  OutputFile output(args.output);
+  CheckDistinct(input.id(), output);
+  std::optional<uint64_t> max_samples;
+  if (input.size()) max_samples = MaxSamples(CodeBytesIn(layout, *input.size()), codec);
+  Decoded decoded;
+  if (codec.IsLibraryDefault() && !container && !pcm_layout.raw && LibraryCanReach(input, output) &&
+      *max_samples * 2 <= kWavMaxDataBytes) {
+    decoded = {*input.size(), *input.size()};
+    RunFileOperation(G722Decode, "decoding", input, output, 44 + 2 * decoded.samples);
   } else {
-    samples = DecodeCodes(args, codec, layout);
+    const auto writer = OpenPcmWriter(output, codec.PcmRate(), pcm_layout, max_samples);
+    decoded = DecodeCodes(input, *writer, codec, layout, args.align);
   }
-  const std::string in = container ? Counted(CodeBytesIn(layout, input_bytes), "byte") +
-                                         " of codes in " + ContainerTitle(layout.container)
-                                   : Counted(input_bytes, "byte");
-  std::printf("%s (%s) -> %s: %.2f s at %d Hz, %s\n", args.input.c_str(), in.c_str(),
-              args.output.c_str(), static_cast<double>(samples) / codec.PcmRate(), codec.PcmRate(),
-              codec.Description().c_str());
+  output.Commit();
+  const std::string in =
+      Counted(decoded.code_bytes, "byte") +
+      (container ? std::string(" of codes in ") + ContainerTitle(layout.container) : std::string());
+  PrintSummary(output.IsStdout(), "%s (%s) -> %s: %.2f s at %d Hz, %s\n", args.input.c_str(),
+               in.c_str(), args.output.c_str(),
+               static_cast<double>(decoded.samples) / codec.PcmRate(), codec.PcmRate(),
+               codec.Description().c_str());
 }
 
 }  // namespace g722kit::tool

@@ -12,12 +12,11 @@
 #include "input_file.h"
 #include "library_call.h"
 #include "progress.h"
+#include "report.h"
 #include "tool_error.h"
 #include "wording.h"
 
 namespace g722kit::tool {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -35,25 +34,37 @@ CodecSettings ChooseCodec(const ConversionArguments& args, Container container) 
 }
 
 // Decodes, downmixes and resamples the input as needed and encodes it sample by sample.
-uint64_t EncodeAudio(const ConversionArguments& args, const CodecSettings& codec,
-                     Container container, bool raw, const AudioFormat& format) {
-  OutputFile output(args.output);
+uint64_t EncodeAudio(AudioReader& reader, const OutputFile& output, const CodecSettings& codec,
+                     Container container, bool align) {
   CodeWriter writer(output, container);
   StreamEncoder encoder(codec);
-  Progress progress("encoding", static_cast<uint64_t>(format.frames));
+  Progress progress("encoding", static_cast<uint64_t>(reader.format().frames));
   std::vector<uint8_t> codes;
-  ReadPcm(args.input, raw, codec.PcmRate(), [&](std::span<const int16_t> pcm, int64_t frames_read) {
-    encoder.Encode(pcm, codes);
-    writer.Write(codes);
-    progress.Update(static_cast<uint64_t>(frames_read));
-  });
-  encoder.Encode(AlignmentTail(codec, args.align), codes);
+  const PcmTarget target{codec.PcmRate(), [&](std::span<const int16_t> pcm, int64_t frames_read) {
+                           encoder.Encode(pcm, codes);
+                           writer.Write(codes);
+                           progress.Update(static_cast<uint64_t>(frames_read));
+                         }};
+  reader.Read(std::span(&target, 1));
+  encoder.Encode(AlignmentTail(codec, align), codes);
   writer.Write(codes);
   encoder.Finish(codes);
   writer.Write(codes);
   writer.Close();
-  output.Commit();
   return writer.code_bytes();
+}
+
+// A truncated input is coded as far as it goes, and said so.
+void WarnIfTruncated(const InputFile& input, const AudioReader& reader) {
+  const int64_t missing = reader.MissingFrames();
+  if (missing == 0) return;
+  const int64_t read = reader.frames_read();
+  char text[160];
+  std::snprintf(text, sizeof text,
+                "premature end of file: %lld of %lld samples; encoded the %.2f s it holds",
+                static_cast<long long>(read), static_cast<long long>(read + missing),
+                static_cast<double>(read) / reader.format().rate);
+  Warn("'" + input.name().string() + "': " + text);
 }
 
 }  // namespace
@@ -62,22 +73,28 @@ void Encode(const ConversionArguments& args) {
   CheckCodecSettings(args.codec);
   const Container container = ContainerFor(args.output, args.container);
   const CodecSettings codec = ChooseCodec(args, container);
-  const uint64_t input_bytes = CheckReadable(args.input);
-  CheckDistinct(args.input, args.output);
-  const bool raw = IsRawPcmName(args.input);
-  const AudioFormat format = ReadAudioFormat(args.input, raw);
+  InputFile input(args.input);
+  const std::optional<RawPcm> raw = RawFormatOf(input, args.raw);
+  AudioReader reader(input, raw);
+  OutputFile output(args.output);
+  CheckDistinct(input.id(), output);
   uint64_t written;
-  if (raw && codec.IsLibraryDefault() && container == Container::kRaw) {
-    RunFileOperation(G722Encode, "encoding", args.input, args.output, input_bytes / 2);
-    written = input_bytes / 2;
+  AudioFormat format = reader.format();
+  if (raw == RawPcm{} && codec.IsLibraryDefault() && container == Container::kRaw &&
+      LibraryCanReach(input, output)) {
+    written = *input.size() / 2;
+    RunFileOperation(G722Encode, "encoding", input, output, written);
   } else {
-    written = EncodeAudio(args, codec, container, raw, format);
+    written = EncodeAudio(reader, output, codec, container, args.align);
+    format.frames = reader.frames_read();
   }
+  output.Commit();
+  WarnIfTruncated(input, reader);
   const std::string in =
       container == Container::kRaw ? "" : std::string(" in ") + ContainerTitle(container);
-  std::printf("%s (%s) -> %s: %s of codes%s, %s\n", args.input.c_str(), format.Summary().c_str(),
-              args.output.c_str(), Counted(written, "byte").c_str(), in.c_str(),
-              codec.Description().c_str());
+  PrintSummary(output.IsStdout(), "%s (%s) -> %s: %s of codes%s, %s\n", args.input.c_str(),
+               format.Summary().c_str(), args.output.c_str(), Counted(written, "byte").c_str(),
+               in.c_str(), codec.Description().c_str());
 }
 
 }  // namespace g722kit::tool

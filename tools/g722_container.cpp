@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 
 #include "tool_error.h"
@@ -254,13 +253,8 @@ std::optional<ContainerLayout> ReadContainer(std::span<const uint8_t> head, cons
   return std::nullopt;
 }
 
-std::optional<ContainerLayout> ReadContainerFile(const fs::path& file) {
-  std::vector<uint8_t> head(kHeadBytes);
-  std::FILE* stream = std::fopen(file.c_str(), "rb");
-  if (stream == nullptr) return std::nullopt;
-  head.resize(std::fread(head.data(), 1, head.size(), stream));
-  std::fclose(stream);
-  return ReadContainer(head, file);
+std::optional<ContainerLayout> ReadContainerFile(InputFile& input) {
+  return ReadContainer(input.PeekStart(kHeadBytes), input.name());
 }
 
 }  // namespace g722kit::tool

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "codec_settings.h"
+#include "input_file.h"
 
 namespace g722kit::tool {
 
@@ -60,7 +61,7 @@ uint64_t CodeBytesIn(const ContainerLayout& layout, uint64_t file_bytes);
 std::optional<ContainerLayout> ReadContainer(std::span<const uint8_t> head,
                                              const std::filesystem::path& file);
 
-// The same, from the start of a file; nothing also when it cannot be read.
-std::optional<ContainerLayout> ReadContainerFile(const std::filesystem::path& file);
+// The same, from the start of input, which is left at its beginning.
+std::optional<ContainerLayout> ReadContainerFile(InputFile& input);
 
 }  // namespace g722kit::tool

@@ -2,8 +2,7 @@
 // what a code file's size means.
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <vector>
 
 #include "audio_input.h"
 #include "commands.h"
@@ -42,14 +41,27 @@ void PrintContainer(const fs::path& file, const ContainerLayout& layout, uint64_
   }
 }
 
-// The library's own code files (64000 bit/s, 8 kHz) have the two top bits of every byte set.
-bool LooksLikeLibraryCodes(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::all_of(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>(),
-                     [](char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0xC0; });
+struct CodeFile {
+  uint64_t bytes = 0;
+  // The library's own code files (64000 bit/s, 8 kHz) have the two top bits of every byte set.
+  bool top_bits_set = true;
+};
+
+// Reads the input to its end.
+CodeFile ScanCodes(InputFile& input) {
+  CodeFile codes;
+  std::vector<uint8_t> chunk(65536);
+  while (const size_t count = input.Read(chunk)) {
+    codes.bytes += count;
+    codes.top_bits_set = codes.top_bits_set &&
+                         std::all_of(chunk.begin(), chunk.begin() + static_cast<ptrdiff_t>(count),
+                                     [](uint8_t byte) { return (byte & 0xC0) == 0xC0; });
+  }
+  return codes;
 }
 
-void PrintCodes(const fs::path& file, uint64_t bytes) {
+void PrintCodes(const fs::path& file, const CodeFile& file_codes) {
+  const uint64_t bytes = file_codes.bytes;
   std::printf("%s: %s, not an audio file; as G.722 codes (8000 codes per second):\n", file.c_str(),
               Counted(bytes, "byte").c_str());
   struct Packing {
@@ -64,25 +76,33 @@ void PrintCodes(const fs::path& file, uint64_t bytes) {
                 static_cast<unsigned long long>(codes), static_cast<double>(codes) / 8000);
   }
   std::printf("  each code gives one sample at 8000 Hz, or two at 16000 Hz with --wideband\n");
-  if (bytes > 0 && LooksLikeLibraryCodes(file)) {
+  if (bytes > 0 && file_codes.top_bits_set) {
     std::printf("  every byte has its two top bits set, as in codes of 64000 bit/s, 8 kHz\n");
   }
 }
 
 }  // namespace
 
-void Info(const fs::path& file) {
-  const uint64_t bytes = CheckReadable(file);
-  const bool raw = IsRawPcmName(file);
-  if (const std::optional<ContainerLayout> layout = raw ? std::nullopt : ReadContainerFile(file)) {
-    return PrintContainer(file, *layout, bytes);
+void Info(const fs::path& file, const RawOptions& raw) {
+  InputFile input(file);
+  const std::optional<RawPcm> raw_format = RawFormatOf(input, raw);
+  if (const std::optional<ContainerLayout> layout =
+          raw_format ? std::nullopt : ReadContainerFile(input)) {
+    return PrintContainer(file, *layout, input.size() ? *input.size() : ScanCodes(input).bytes);
   }
+  std::optional<AudioFormat> format;
   try {
-    PrintAudio(file, ReadAudioFormat(file, raw));
+    AudioReader reader(input, raw_format);
+    format = reader.format();
+    if (!input.size()) {  // a stream tells its length by being read
+      reader.Read({});
+      format->frames = reader.frames_read();
+    }
   } catch (const ToolError& error) {
-    if (error.code() != kExitFormat) throw;
-    PrintCodes(file, bytes);
+    if (error.code() != kExitFormat || !input.Seek(0)) throw;
   }
+  if (format) return PrintAudio(file, *format);
+  PrintCodes(file, ScanCodes(input));
 }
 
 }  // namespace g722kit::tool

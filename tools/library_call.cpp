@@ -4,9 +4,9 @@
 #include <thread>
 
 #include "g722kit/g722kit.h"
-#include "output_file.h"
 #include "progress.h"
 #include "tool_error.h"
+#include "utf8.h"
 
 namespace g722kit::tool {
 namespace {
@@ -28,10 +28,13 @@ ExitCode ExitCodeOf(int32_t result) {
 
 }  // namespace
 
-void RunFileOperation(FileOperation operation, const std::string& label,
-                      const std::filesystem::path& input, const std::filesystem::path& target,
-                      uint64_t expected_bytes) {
-  OutputFile output(target);
+bool LibraryCanReach(const InputFile& input, const OutputFile& output) {
+  return input.size() && input.name() != "-" && !output.temporary().empty() &&
+         IsValidUtf8(input.name().native()) && IsValidUtf8(output.temporary().native());
+}
+
+void RunFileOperation(FileOperation operation, const std::string& label, const InputFile& input,
+                      const OutputFile& output, uint64_t expected_bytes) {
   int32_t result;
   {
     Progress progress(label, expected_bytes);
@@ -39,15 +42,15 @@ void RunFileOperation(FileOperation operation, const std::string& label,
       while (!stop.stop_requested()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         std::error_code error;
-        const uintmax_t size = std::filesystem::file_size(output.path(), error);
+        const uintmax_t size = std::filesystem::file_size(output.temporary(), error);
         if (!error) progress.Update(size);
       }
     });
-    result = operation(input.u16string().c_str(), output.path().u16string().c_str());
+    result = operation(input.name().u16string().c_str(), output.temporary().u16string().c_str());
   }
-  if (result == G722KIT_OK) return output.Commit();
+  if (result == G722KIT_OK) return;
   const ExitCode code = ExitCodeOf(result);
-  const std::filesystem::path& file = code == kExitInput ? input : output.target();
+  const std::filesystem::path& file = code == kExitInput ? input.name() : output.target();
   throw FileError(code, code == kExitInput ? "cannot read" : "cannot write", file,
                   G722KitResultText(result));
 }

@@ -6,9 +6,10 @@
 
 #include "commands.h"
 #include "g722kit/g722kit.h"
-#include "output_file.h"
 #include "progress.h"
 #include "recording_file.h"
+#include "recording_output.h"
+#include "report.h"
 #include "stderr_capture.h"
 #include "system.h"
 #include "tool_error.h"
@@ -30,7 +31,7 @@ constexpr auto kStartAllowance = std::chrono::seconds(2);
 // Starts the recorder into file, or throws with the cause. What ALSA prints on the way is shown
 // only when the start succeeds: a failure's one-line message says it all. The recorder wants
 // Stop after a start that failed at the device, to close what it opened.
-void StartRecorder(const OutputFile& file) {
+void StartRecorder(RecordingOutput& file) {
   int32_t result = G722KIT_OK;
   const std::string alsa_messages = CaptureStderr([&] {
     result = G711ADPCMSoundRecorderStart(file.path().u16string().c_str());
@@ -38,7 +39,7 @@ void StartRecorder(const OutputFile& file) {
   });
   if (result == G722KIT_OK) {
     std::fputs(alsa_messages.c_str(), stderr);
-    return;
+    return file.Started();
   }
   switch (result) {
     case G722KIT_ERR_DEVICE_OPEN:
@@ -79,7 +80,7 @@ enum class Ending {
 };
 
 // Waits until Ctrl-C, until the file holds the seconds asked for, or until the recording fails.
-Ending RunUntilDone(const RecordArguments& args, const OutputFile& file) {
+Ending RunUntilDone(const RecordArguments& args, const RecordingOutput& file) {
   StatusLine status;
   const Clock::time_point start = Clock::now();
   Clock::time_point last_second = start + kStartAllowance;
@@ -134,11 +135,12 @@ void ChooseDevice(const std::string& name) {
   }
 }
 
-// Opens and closes the audio input through the recorder, into a file that is then deleted.
+// Opens and closes the audio input through the recorder, keeping nothing.
 void CheckInput() {
-  const OutputFile probe(fs::temp_directory_path() / "g722kit-input-check.wav");
+  RecordingOutput probe("/dev/null");
   StartRecorder(probe);
   G711ADPCMSoundRecorderStop();
+  probe.Finish();
   std::printf("the audio input opens\n");
 }
 
@@ -148,14 +150,15 @@ void Record(const RecordArguments& args) {
   ChooseDevice(args.device);
   if (args.check) return CheckInput();
   if (args.output.empty()) throw ToolError(kExitUsage, "OUT is required");
-  OutputFile file(args.output);
+  RecordingOutput file(args.output);
   DeferInterrupts();  // Ctrl-C now ends the recording and keeps it
   StartRecorder(file);
   const Ending ending = RunUntilDone(args, file);
   const int32_t seconds = G711ADPCMSoundRecorderStop();
   const int32_t status = G711ADPCMSoundRecorderStatus();
-  file.Commit();
-  std::printf("%s: %d s of 16-bit mono audio at 8000 Hz\n", args.output.c_str(), seconds);
+  file.Finish();
+  PrintSummary(file.IsStdout(), "%s: %d s of 16-bit mono audio at 8000 Hz\n", args.output.c_str(),
+               seconds);
   if (status != G722KIT_OK || ending == Ending::kStalled) {
     throw RecordingError(args, status, seconds);
   }

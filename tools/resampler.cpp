@@ -6,48 +6,47 @@
 #include <string>
 
 namespace g722kit::tool {
+namespace {
 
-Resampler::Resampler(double input_rate, double output_rate) : ratio_(output_rate / input_rate) {
+constexpr size_t kPieceSamples = 16384;
+
+}  // namespace
+
+Resampler::Resampler(double input_rate, double output_rate) {
   if (input_rate == output_rate) return;
   const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
   const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
   soxr_error_t error = nullptr;
   soxr_ = soxr_create(input_rate, output_rate, 1, &error, &io, &quality, nullptr);
   if (error != nullptr) throw std::runtime_error(std::string("resampler: ") + error);
+  output_.resize(kPieceSamples);
 }
 
 Resampler::~Resampler() {
   soxr_delete(soxr_);
 }
 
-void Resampler::Process(std::span<const float> input, std::vector<float>& out) {
-  if (soxr_ == nullptr) {
-    out.assign(input.begin(), input.end());
-    return;
-  }
-  Run(input.data(), input.size(), out);
+void Resampler::Process(std::span<const float> input, const Sink& sink) {
+  if (soxr_ == nullptr) return sink(input);
+  Run(input.data(), input.size(), sink);
 }
 
-void Resampler::Flush(std::vector<float>& out) {
-  out.clear();
-  if (soxr_ != nullptr) Run(nullptr, 0, out);
+void Resampler::Flush(const Sink& sink) {
+  if (soxr_ != nullptr) Run(nullptr, 0, sink);
 }
 
-// A null input asks soxr for what it holds back; it then gives less than asked once drained.
-void Resampler::Run(const float* input, size_t count, std::vector<float>& out) {
-  out.clear();
+// A null input asks soxr for what it holds back. soxr has given all it can once it fills less
+// than the whole output buffer.
+void Resampler::Run(const float* input, size_t count, const Sink& sink) {
   size_t used = 0;
   for (;;) {
-    const size_t room = static_cast<size_t>((count - used) * ratio_) + 1024;
-    const size_t start = out.size();
-    out.resize(start + room);
     size_t consumed = 0, produced = 0;
     const soxr_error_t error = soxr_process(soxr_, input ? input + used : nullptr, count - used,
-                                            &consumed, out.data() + start, room, &produced);
+                                            &consumed, output_.data(), output_.size(), &produced);
     if (error != nullptr) throw std::runtime_error(std::string("resampler: ") + error);
-    out.resize(start + produced);
     used += consumed;
-    if (input ? used == count : produced < room) return;
+    if (produced > 0) sink(std::span(output_).first(produced));
+    if (used == count && produced < output_.size()) return;
   }
 }
 

@@ -149,6 +149,99 @@ G722KIT_API int32_t G722DecoderFlush(G722State* state, int16_t* pcm_out);
 /* Frees a record that an initialiser allocated; the same as G722EncoderRelease. */
 G722KIT_API int32_t G722DecoderRelease(G722State* state);
 
+/*
+ * A batch codes many independent streams of one configuration side by side, in the vector
+ * lanes of the processor: a conference bridge, a call recorder or a transcoding server coding
+ * one frame of each call at a time. Every stream's output is bit for bit what a G722State of the
+ * same configuration gives when fed the same calls; only the speed differs. The instruction set
+ * is chosen once per process (AVX-512, AVX2 or plain code; the environment variable
+ * G722KIT_SIMD=portable|avx2|avx512 may lower it).
+ *
+ * Each stream has an index from 0 to stream_count - 1. A coding call takes one buffer pointer
+ * per stream (an array of stream_count pointers, each anywhere in memory) and advances every
+ * stream by the same count. A batch is used by one thread at a time; different batches may be
+ * used on different threads at once.
+ */
+typedef struct G722Batch G722Batch;
+
+/*
+ * Creates a batch of stream_count encoders, each as G722EncoderInit(NULL, rate, options) would
+ * make it. All the memory the batch uses is allocated here; coding calls allocate nothing.
+ * Returns NULL when stream_count <= 0 or the allocation fails. Release it with G722BatchRelease.
+ */
+G722KIT_API G722Batch* G722BatchEncoderCreate(int32_t stream_count, int32_t rate, int32_t options);
+
+/* Creates a batch of stream_count decoders; the same as G722BatchEncoderCreate otherwise. */
+G722KIT_API G722Batch* G722BatchDecoderCreate(int32_t stream_count, int32_t rate, int32_t options);
+
+/*
+ * Encodes sample_count samples of every stream of an encoder batch: stream i's samples from
+ * pcm_in[i], its codes to codes_out[i], exactly as G722EncodeSamples does for one record (an odd
+ * sample of a two-band stream waits for its pair, packed bits wait for later codes). Each
+ * codes_out[i] needs the room G722EncodeSamples would need for stream i.
+ *
+ * Returns the number of bytes written to each codes_out[i]. Streams coded alike since their start
+ * write the same count; a stream reset with G722BatchResetStream while the others held packed
+ * bits or an odd sample may write a different count (G722BatchStreamCount gives each), and the
+ * return is then the largest. Returns 0 and changes nothing when batch is NULL or a decoder,
+ * when codes_out, pcm_in or any of their stream_count entries is NULL, or when sample_count <= 0.
+ */
+G722KIT_API int32_t G722BatchEncode(G722Batch* batch, uint8_t* const* codes_out,
+                                    const int16_t* const* pcm_in, int32_t sample_count);
+
+/*
+ * Decodes byte_count code bytes of every stream of a decoder batch: stream i's bytes from
+ * codes_in[i], its samples to pcm_out[i], exactly as G722DecodeCodes does for one record (a
+ * whole packed code still held at the end of a call waits for the next). Each pcm_out[i] needs
+ * the room G722DecodeCodes would need for stream i.
+ *
+ * Returns the number of samples written to each pcm_out[i]; as for G722BatchEncode, a stream
+ * reset while the others held packed bits may write a different count, and the return is then
+ * the largest. Returns 0 and changes nothing when batch is NULL or an encoder, when pcm_out,
+ * codes_in or any of their stream_count entries is NULL, or when byte_count <= 0 or
+ * byte_count > G722MaxDecodeBytes.
+ */
+G722KIT_API int32_t G722BatchDecode(G722Batch* batch, int16_t* const* pcm_out,
+                                    const uint8_t* const* codes_in, int32_t byte_count);
+
+/*
+ * The count that the last G722BatchEncode or G722BatchDecode wrote for stream stream_index
+ * (0 before the first call and after a reset of that stream), or -1 when batch is NULL or
+ * stream_index is not below its stream count.
+ */
+G722KIT_API int32_t G722BatchStreamCount(const G722Batch* batch, int32_t stream_index);
+
+/*
+ * Starts a new stream in slot stream_index, as a fresh G722EncoderInit or G722DecoderInit would,
+ * leaving every other stream as it is: a new call joining a bridge. Whatever the slot held (an
+ * odd sample, packed bits) is dropped; flush the slot first to keep it. Returns 1, or 0 when
+ * batch is NULL or stream_index is not below its stream count.
+ */
+G722KIT_API int32_t G722BatchResetStream(G722Batch* batch, int32_t stream_index);
+
+/*
+ * Ends stream stream_index of an encoder batch as G722EncoderFlush ends one record: a held odd
+ * sample of a two-band stream is coded, paired with a zero sample, then packed bits still held
+ * are written, padded with zero bits to a whole byte. Writes at most 2 bytes to codes_out and
+ * returns their number; the stream may go on coding from a byte boundary. Returns 0 when
+ * nothing was held, or when batch is NULL or a decoder, codes_out is NULL or stream_index is not
+ * below the stream count.
+ */
+G722KIT_API int32_t G722BatchEncoderFlush(G722Batch* batch, int32_t stream_index,
+                                          uint8_t* codes_out);
+
+/*
+ * Ends stream stream_index of a decoder batch as G722DecoderFlush ends one record: the whole
+ * packed code it still holds is decoded and padding bits shorter than a code are dropped.
+ * Writes at most 2 samples to pcm_out and returns their number. Padding of as many zero bits as
+ * a code decodes as one more code. Returns 0 when nothing was held, or when batch is NULL or an
+ * encoder, pcm_out is NULL or stream_index is not below the stream count.
+ */
+G722KIT_API int32_t G722BatchDecoderFlush(G722Batch* batch, int32_t stream_index, int16_t* pcm_out);
+
+/* Frees a batch and everything it holds; NULL is ignored. */
+G722KIT_API void G722BatchRelease(G722Batch* batch);
+
 #ifdef __cplusplus
 }
 #endif

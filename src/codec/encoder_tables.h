@@ -2,7 +2,10 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+
+#include "shared_tables.h"
 
 namespace g722kit {
 
@@ -20,5 +23,36 @@ inline constexpr std::array<int32_t, 32> kNegativeLowerCode = {
 inline constexpr std::array<int32_t, 32> kPositiveLowerCode = {
     0,  61, 60, 59, 58, 57, 56, 55, 54, 53, 52, 51, 50, 49, 48, 47,
     46, 45, 44, 43, 42, 41, 40, 39, 38, 37, 36, 35, 34, 33, 32, 0};
+
+// The lower-band quantizer's outcome by interval m and sign of the difference, at index m for a
+// non-negative difference and 32 + m for a negative one: the 6-bit code, and the inverse
+// quantizer value (QQ4) and log scale factor step (WL) of its upper four bits.
+struct LowerOutcomes {
+  std::array<int32_t, 64> code;
+  std::array<int32_t, 64> quant;
+  std::array<int32_t, 64> log_step;
+};
+inline constexpr LowerOutcomes kLowerOutcomes = [] {
+  LowerOutcomes outcomes{};
+  for (std::size_t m = 0; m < 32; m++) {
+    for (std::size_t negative = 0; negative < 2; negative++) {
+      const std::size_t index = m + 32 * negative;
+      const int32_t code = negative ? kNegativeLowerCode[m] : kPositiveLowerCode[m];
+      outcomes.code[index] = code;
+      outcomes.quant[index] = kLowerQuant4[code >> 2];
+      outcomes.log_step[index] = kLowerScaleStep[code >> 2];
+    }
+  }
+  return outcomes;
+}();
+
+// The decision levels times 16 as unsigned 16-bit lanes, 0 outside intervals 1 to 29: the high
+// half of their product with det is (level * det) >> 12.
+alignas(64) inline constexpr std::array<uint16_t, 32> kScaledDecisionLevel = [] {
+  std::array<uint16_t, 32> scaled{};
+  for (std::size_t m = 1; m < 30; m++)
+    scaled[m] = static_cast<uint16_t>(kLowerDecisionLevel[m] * 16);
+  return scaled;
+}();
 
 }  // namespace g722kit

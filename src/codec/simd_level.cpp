@@ -10,11 +10,13 @@ namespace {
 SimdLevel DetectSimdLevel() {
 #if defined(G722KIT_X86_64_SIMD)
   __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+  const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2") &&
+                    __builtin_cpu_supports("popcnt");
+  if (avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
       __builtin_cpu_supports("avx512vl")) {
     return SimdLevel::kAvx512;
   }
-  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2")) return SimdLevel::kAvx2;
+  if (avx2) return SimdLevel::kAvx2;
 #endif
   return SimdLevel::kPortable;
 }

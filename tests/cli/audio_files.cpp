@@ -9,10 +9,14 @@
 namespace g722kit::test {
 
 void WriteWav(const std::filesystem::path& file, const Audio& audio) {
+  WriteAudioFile(file, audio, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+}
+
+void WriteAudioFile(const std::filesystem::path& file, const Audio& audio, int format) {
   SF_INFO info{};
   info.samplerate = audio.rate;
   info.channels = audio.channels;
-  info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+  info.format = format;
   SNDFILE* out = sf_open(file.c_str(), SFM_WRITE, &info);
   if (out == nullptr) throw std::runtime_error("cannot write " + file.string());
   const auto count = static_cast<sf_count_t>(audio.samples.size());

@@ -13,6 +13,8 @@ struct Audio {
   std::vector<int16_t> samples;  // interleaved
 };
 
+// format: libsndfile's format code, such as SF_FORMAT_FLAC | SF_FORMAT_PCM_16.
+void WriteAudioFile(const std::filesystem::path& file, const Audio& audio, int format);
 void WriteWav(const std::filesystem::path& file, const Audio& audio);
 // Throws when libsndfile cannot read the file.
 Audio ReadAudio(const std::filesystem::path& file);

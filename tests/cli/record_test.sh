@@ -3,7 +3,9 @@
 # private PulseAudio daemon with a null sink, whose monitor ALSA's "default" capture device
 # reaches through ALSA's pulse plugin. The shipped speech is played into the sink while the
 # tool records it. Checks what the tool prints, its exit code and the files it leaves, for a
-# missing server, a recording of --seconds 2, and one stopped with SIGINT.
+# missing server, --device, a full disk, a recording of --seconds 2, one stopped with SIGINT,
+# a server that stops delivering, one killed with SIGKILL and one written to stdout through a
+# pipe.
 #
 #   record_test.sh PATH/TO/g722kit PATH/TO/speech.wav
 set -euo pipefail
@@ -39,24 +41,22 @@ expect_speech() {
   awk -v rms="$rms" 'BEGIN {exit !(rms > 0.01)}' || fail "$1 is silent (RMS $rms)"
 }
 
-# wait_for_seconds NAME N: up to 10 s for N seconds of audio in the recording NAME (or the
-# temporary file it is written to).
+# wait_for_seconds NAME N: up to 10 s for N seconds of audio in NAME, which the recorder
+# writes itself.
 wait_for_seconds() {
-  local size
   for _ in $(seq 200); do
-    size=$(find . \( -name "$1" -o -name ".$1.*.tmp" \) -printf '%s\n' | sort -n | tail -1)
-    ((${size:-0} >= 44 + $2 * 16000)) && return
+    (($(stat -c %s "$1" 2>/dev/null || echo 0) >= 44 + $2 * 16000)) && return
     sleep 0.05
   done
 }
 
-# record_two_seconds NAME: plays the speech and records it into NAME in the background
-# ($recorder), returning once two seconds are in the file.
-record_two_seconds() {
+# start_recording NAME N: plays the speech and records it into NAME in the background
+# ($recorder), returning once N seconds are in the file.
+start_recording() {
   pactl play-sample speech "$sink"
   "$tool" record "$1" >"$work/stdout" 2>"$work/stderr" &
   recorder=$!
-  wait_for_seconds "$1" 2
+  wait_for_seconds "$1" "$2"
 }
 
 # finish_recording NAME: waits for the recorder to end; sets $status, its exit code, and
@@ -149,7 +149,7 @@ expect_speech full.wav 2
 rm full.wav
 
 echo "== stopped with SIGINT after two seconds"
-record_two_seconds stopped.wav
+start_recording stopped.wav 2
 kill -INT "$recorder"
 finish_recording stopped.wav
 expect "exit code" 0 "$status"
@@ -158,7 +158,7 @@ expect_speech stopped.wav "$seconds"
 expect_files "kept.wav stopped.wav"
 
 echo "== a sound server that stops delivering: exit 6 within seconds, the audio kept"
-record_two_seconds stalled.wav
+start_recording stalled.wav 2
 kill -STOP "$daemon"
 sleep 4 # the tool gives up 3 s after the last second came; the recorder's stop then waits for the server
 kill -CONT "$daemon"
@@ -172,4 +172,24 @@ expect "exit code" 6 "$status"
 expect "stderr" "g722kit: the audio input stopped delivering after $seconds s; stalled.wav keeps them" \
   "$(cat "$work/stderr")"
 expect_speech stalled.wav "$seconds"
-echo "record: 9 passed, 0 failed"
+
+echo "== killed with SIGKILL: the file holds every whole second, with a true header"
+start_recording killed.wav 3
+kill -KILL "$recorder"
+{ wait "$recorder"; } 2>/dev/null || true
+recorder=""
+data=$(od -An -tu4 -j40 -N4 killed.wav | tr -d ' ')
+((data % 16000 == 0 && data >= 2 * 16000 && data <= $(stat -c %s killed.wav) - 44)) ||
+  fail "killed.wav's header says $data bytes of audio"
+expect_speech killed.wav $((data / 16000))
+expect_files "kept.wav killed.wav stalled.wav stopped.wav"
+
+echo "== to stdout through a pipe, the summary on stderr"
+pactl play-sample speech "$sink"
+status=0
+"$tool" record - --seconds 2 2>"$work/stderr" | cat >piped.wav || status=$?
+expect "exit code" 0 "$status"
+expect "stderr" "-: 2 s of 16-bit mono audio at 8000 Hz" "$(cat "$work/stderr")"
+expect_speech piped.wav 2
+expect_files "kept.wav killed.wav piped.wav stalled.wav stopped.wav"
+echo "record: 11 passed, 0 failed"

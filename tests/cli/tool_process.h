@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,13 +20,18 @@ struct ToolResult {
 
 struct ToolLimits {
   uint64_t max_file_bytes = 0;  // RLIMIT_FSIZE for the tool, 0 for none (SIGXFSZ ignored)
+  int timeout_seconds = 120;
 };
 
-// The tool started in folder dir with args (without the program name).
+// The tool started in folder dir with args (without the program name), or a bash script in
+// which the command g722kit runs the tool. It runs in a process group of its own, killed with
+// all it started when it outlasts the timeout or the object.
 class ToolProcess {
  public:
   ToolProcess(const std::vector<std::string>& args, const std::filesystem::path& dir,
               ToolLimits limits = {});
+  static std::unique_ptr<ToolProcess> Script(const std::string& script,
+                                             const std::filesystem::path& dir);
   ~ToolProcess();
   ToolProcess(const ToolProcess&) = delete;
   ToolProcess& operator=(const ToolProcess&) = delete;
@@ -34,6 +40,11 @@ class ToolProcess {
   ToolResult Wait();
 
  private:
+  explicit ToolProcess(std::vector<std::string> argv) : argv_(std::move(argv)) {}
+  void Start(const std::filesystem::path& dir, ToolLimits limits);
+
+  std::vector<std::string> argv_;
+  int timeout_seconds_ = 0;
   pid_t pid_ = -1;
   std::filesystem::path out_file_;
   std::filesystem::path err_file_;
@@ -41,5 +52,6 @@ class ToolProcess {
 
 ToolResult RunTool(const std::vector<std::string>& args, const std::filesystem::path& dir,
                    ToolLimits limits = {});
+ToolResult RunScript(const std::string& script, const std::filesystem::path& dir);
 
 }  // namespace g722kit::test
