@@ -1,4 +1,4 @@
-// Block 4, the predictor adaptation shared by both directions.
+// The predictor adaptation shared by both directions (block 4).
 #include <gtest/gtest.h>
 
 #include <array>

@@ -20,7 +20,7 @@ int32_t Sign(int32_t x) {
   return x >> 15;
 }
 
-// UPPOL2: the new second pole coefficient.
+// The new second pole coefficient (UPPOL2).
 void UpdateSecondPole(G722Band& b) {
   for (int i = 0; i < 3; i++)
     b.sg[i] = Sign(b.p[i]);
@@ -31,7 +31,7 @@ void UpdateSecondPole(G722Band& b) {
   b.ap[2] = std::clamp(t3, -12288, 12288);
 }
 
-// UPPOL1: the new first pole coefficient, limited by the new second one.
+// The new first pole coefficient, limited by the new second one (UPPOL1).
 void UpdateFirstPole(G722Band& b) {
   b.sg[0] = Sign(b.p[0]);
   b.sg[1] = Sign(b.p[1]);
@@ -44,7 +44,7 @@ void UpdateFirstPole(G722Band& b) {
   }
 }
 
-// UPZERO: the new zero coefficients.
+// The new zero coefficients (UPZERO).
 void UpdateZeros(G722Band& b, int32_t d) {
   const int32_t gain = (d == 0) ? 0 : 128;
   b.sg[0] = d >> 15;
@@ -54,7 +54,7 @@ void UpdateZeros(G722Band& b, int32_t d) {
   }
 }
 
-// DELAYA: the delay lines move on by one code.
+// The delay lines move on by one code (DELAYA).
 void ShiftDelayLines(G722Band& b) {
   for (int i = 6; i > 0; i--) {
     b.d[i] = b.d[i - 1];
@@ -67,7 +67,7 @@ void ShiftDelayLines(G722Band& b) {
   }
 }
 
-// FILTEP, FILTEZ and PREDIC.
+// The prediction for the next code, from the pole and zero sections (FILTEP, FILTEZ, PREDIC).
 void Predict(G722Band& b) {
   b.sp = Saturate16(((b.a[1] * Saturate16(b.r[1] << 1)) >> 15) +
                     ((b.a[2] * Saturate16(b.r[2] << 1)) >> 15));
@@ -78,7 +78,7 @@ void Predict(G722Band& b) {
   b.s = Saturate16(b.sp + b.sz);
 }
 
-// Block 4.
+// Adapts the predictor of one sub-band to the quantized difference d (block 4).
 void AdaptBand(G722State* state, int band_index, int32_t d) {
   G722Band& b = state->band[band_index];
   b.d[0] = d;
@@ -98,13 +98,13 @@ int32_t ScaleFactor(int32_t nb, int32_t exponent_bias) {
   return value << 2;
 }
 
-// LOGSCL and SCALEL.
+// Adapts the lower band's scale factor to the 4-bit index of its code (LOGSCL, SCALEL).
 void AdaptLowerScale(G722Band& band, int32_t adapt_index) {
   band.nb = std::clamp(((band.nb * 127) >> 7) + kLowerScaleStep[adapt_index], 0, 18432);
   band.det = ScaleFactor(band.nb, 8);
 }
 
-// LOGSCH and SCALEH.
+// Adapts the upper band's scale factor to its 2-bit code (LOGSCH, SCALEH).
 void AdaptUpperScale(G722Band& band, int32_t high_code) {
   band.nb = std::clamp(((band.nb * 127) >> 7) + kUpperScaleStep[high_code], 0, 22528);
   band.det = ScaleFactor(band.nb, 10);
@@ -133,7 +133,8 @@ int32_t QuantizerMagnitude(int32_t e) {
   return (e >= 0) ? e : -(e + 1);
 }
 
-// SUBTRA, QUANTL, INVQAL, LOGSCL, SCALEL and block 4.
+// Codes one lower-band sample: quantizes its prediction error, then adapts the scale factor and
+// the predictor; returns the 6-bit code (SUBTRA, QUANTL, INVQAL, LOGSCL, SCALEL, block 4).
 int32_t EncodeLowerBand(G722State* state, int32_t xl) {
   G722Band& band = state->band[0];
   const int32_t el = Saturate16(xl - band.s);
@@ -148,7 +149,8 @@ int32_t EncodeLowerBand(G722State* state, int32_t xl) {
   return il;
 }
 
-// SUBTRA, QUANTH, INVQAH, LOGSCH, SCALEH and block 4.
+// Codes one upper-band sample: quantizes its prediction error, then adapts the scale factor and
+// the predictor; returns the 2-bit code (SUBTRA, QUANTH, INVQAH, LOGSCH, SCALEH, block 4).
 int32_t EncodeUpperBand(G722State* state, int32_t xh) {
   G722Band& band = state->band[1];
   const int32_t eh = Saturate16(xh - band.s);
@@ -215,7 +217,9 @@ int32_t Limit(int32_t x) {
   return std::clamp(x, -16384, 16383);
 }
 
-// INVQBL, RECONS, LIMIT, INVQAL, LOGSCL, SCALEL and block 4.
+// Decodes the lower-band part of a code: reconstructs the signal from it, then adapts the scale
+// factor and the predictor; returns the lower-band signal (INVQBL, RECONS, LIMIT, INVQAL,
+// LOGSCL, SCALEL, block 4).
 int32_t DecodeLowerBand(G722State* state, const CodeParts& parts) {
   G722Band& band = state->band[0];
   const int32_t recon = Limit(band.s + ((parts.quant * band.det) >> 15));
@@ -225,7 +229,8 @@ int32_t DecodeLowerBand(G722State* state, const CodeParts& parts) {
   return recon;
 }
 
-// INVQAH, RECONS, LIMIT, LOGSCH, SCALEH and block 4.
+// Decodes one upper-band code: reconstructs the signal from it, then adapts the scale factor and
+// the predictor; returns the upper-band signal (INVQAH, RECONS, LIMIT, LOGSCH, SCALEH, block 4).
 int32_t DecodeUpperBand(G722State* state, int32_t high_code) {
   G722Band& band = state->band[1];
   const int32_t diff = (kUpperQuant2[high_code] * band.det) >> 15;

@@ -126,14 +126,15 @@ G722KIT_LANE_INLINE auto SameSign(V x, V y) {
   return (x ^ y) > V(-1);
 }
 
-// Block 4: reconstruction, pole and zero predictor adaptation, delay lines and the prediction
-// for the next code; d is the quantized difference of the current code.
+// Adapts the predictor: reconstruction, pole and zero predictor adaptation, delay lines and the
+// prediction for the next code (block 4); d is the quantized difference of the current code.
 template <class V>
 G722KIT_LANE_INLINE void AdaptBand(Band<V>& band, V d) {
   const V r0 = Saturate16(band.s + d);
   const V p0 = Saturate16(band.sz + d);
 
-  // UPPOL2: T2 is at most 32767, which only T1 = -32768 negated would pass.
+  // Second pole coefficient update (UPPOL2): T2 is at most 32767, which only T1 = -32768 negated
+  // would pass.
   const auto same_sign_01 = SameSign(p0, band.p1);
   const V t1 = Saturate16(band.a1 << 2);
   const V t2 = Min(Select(same_sign_01, -t1, t1), V(32767));
@@ -141,13 +142,15 @@ G722KIT_LANE_INLINE void AdaptBand(Band<V>& band, V d) {
       ((band.a2 * V(32512)) >> 15) + (t2 >> 7) + Select(SameSign(p0, band.p2), V(128), V(-128));
   const V ap2 = Clamp(t3, -12288, 12288);
 
-  // UPPOL1: the limit 15360 - ap2 lies in 3072..27648, inside the 16-bit range.
+  // First pole coefficient update (UPPOL1): the limit 15360 - ap2 lies in 3072..27648, inside the
+  // 16-bit range.
   const V ap1 = Saturate16(((band.a1 * V(32640)) >> 15) + Select(same_sign_01, V(192), V(-192)));
   const V limit = V(15360) - ap2;
   band.a1 = Min(Max(ap1, -limit), limit);
   band.a2 = ap2;
 
-  // UPZERO with the differences of the earlier codes, then DELAYA.
+  // Zero coefficient update with the differences of the earlier codes, then the delay lines move
+  // on (UPZERO, DELAYA).
   const V gain = Select(d == V(0), V(0), V(128));
   for (int i = 1; i < 7; i++) {
     band.b[i] =
@@ -161,7 +164,7 @@ G722KIT_LANE_INLINE void AdaptBand(Band<V>& band, V d) {
   band.p2 = band.p1;
   band.p1 = p0;
 
-  // FILTEP, FILTEZ and PREDIC.
+  // The prediction for the next code, from the pole and zero sections (FILTEP, FILTEZ, PREDIC).
   const V sp = Saturate16(((band.a1 * Saturate16(band.r1 << 1)) >> 15) +
                           ((band.a2 * Saturate16(band.r2 << 1)) >> 15));
   V zero_sum(0);
@@ -180,14 +183,14 @@ G722KIT_LANE_INLINE V ScaleFactor(V nb, int32_t exponent_bias) {
   return ShiftRight(mantissa << 1, V(exponent_bias + 1) - (nb >> 11)) << 2;
 }
 
-// LOGSCL and SCALEL.
+// Adapts the lower band's scale factor to the 4-bit index of its code (LOGSCL, SCALEL).
 template <class V>
 G722KIT_LANE_INLINE void AdaptLowerScale(Band<V>& band, V adapt_index) {
   band.nb = Clamp(((band.nb * V(127)) >> 7) + Lookup(kLowerStepTable, adapt_index), 0, 18432);
   band.det = ScaleFactor(band.nb, 8);
 }
 
-// LOGSCH and SCALEH.
+// Adapts the upper band's scale factor to its 2-bit code (LOGSCH, SCALEH).
 template <class V>
 G722KIT_LANE_INLINE void AdaptUpperScale(Band<V>& band, V high_code) {
   band.nb = Clamp(((band.nb * V(127)) >> 7) + Lookup(kUpperStepTable, high_code), 0, 22528);
@@ -200,7 +203,8 @@ G722KIT_LANE_INLINE V QuantizerMagnitude(V e) {
   return e ^ (e >> 31);
 }
 
-// SUBTRA, QUANTL, INVQAL, LOGSCL, SCALEL and block 4; returns the 6-bit lower-band code.
+// Codes one lower-band sample: quantizes its prediction error, then adapts the scale factor and
+// the predictor; returns the 6-bit code (SUBTRA, QUANTL, INVQAL, LOGSCL, SCALEL, block 4).
 template <class V>
 G722KIT_LANE_INLINE V EncodeLowerBand(Band<V>& band, V xl) {
   const V el = Saturate16(xl - band.s);
@@ -221,7 +225,8 @@ G722KIT_LANE_INLINE V EncodeLowerBand(Band<V>& band, V xl) {
   return il;
 }
 
-// SUBTRA, QUANTH, INVQAH, LOGSCH, SCALEH and block 4; returns the 2-bit upper-band code.
+// Codes one upper-band sample: quantizes its prediction error, then adapts the scale factor and
+// the predictor; returns the 2-bit code (SUBTRA, QUANTH, INVQAH, LOGSCH, SCALEH, block 4).
 template <class V>
 G722KIT_LANE_INLINE V EncodeUpperBand(Band<V>& band, V xh) {
   const V eh = Saturate16(xh - band.s);
@@ -233,14 +238,15 @@ G722KIT_LANE_INLINE V EncodeUpperBand(Band<V>& band, V xh) {
   return ih;
 }
 
-// LIMIT: the reconstructed signal's range.
+// Limits the reconstructed signal to its range (LIMIT).
 template <class V>
 G722KIT_LANE_INLINE V Limit(V x) {
   return Clamp(x, -16384, 16383);
 }
 
-// INVQBL, RECONS, LIMIT, INVQAL, LOGSCL, SCALEL and block 4; returns the lower-band signal.
-// The code's width selects its lower-band part, inverse quantizer and adaptation index.
+// Decodes one lower-band code: reconstructs the signal from it, then adapts the scale factor and
+// the predictor; returns the lower-band signal (INVQBL, RECONS, LIMIT, INVQAL, LOGSCL, SCALEL,
+// block 4). The code's width selects its lower-band part, inverse quantizer and adaptation index.
 template <int kBitsPerCode, class V>
 G722KIT_LANE_INLINE V DecodeLowerBand(Band<V>& band, V code) {
   V quant, adapt_index;
@@ -263,7 +269,8 @@ G722KIT_LANE_INLINE V DecodeLowerBand(Band<V>& band, V code) {
   return recon;
 }
 
-// INVQAH, RECONS, LIMIT, LOGSCH, SCALEH and block 4; returns the upper-band signal.
+// Decodes one upper-band code: reconstructs the signal from it, then adapts the scale factor and
+// the predictor; returns the upper-band signal (INVQAH, RECONS, LIMIT, LOGSCH, SCALEH, block 4).
 template <class V>
 G722KIT_LANE_INLINE V DecodeUpperBand(Band<V>& band, V high_code) {
   const V diff = (Lookup(kQuant2Table, high_code) * band.det) >> 15;

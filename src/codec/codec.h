@@ -38,7 +38,8 @@ constexpr int32_t ApplySign(int32_t x, int32_t sign) {
 
 // Writes a band record's zero section as a plain transcription leaves it, from the coefficients
 // b[1..6], the differences d[1..6] and the difference the last shift dropped, each held from
-// index 0: after an adaptation d[0] equals d[1], and sg holds the signs that UPZERO compared.
+// index 0: after an adaptation d[0] equals d[1], and sg holds the signs that the zero coefficient
+// update (UPZERO) compared.
 inline void StoreZeroSection(G722Band& band, const int32_t b[6], const int32_t d[7]) {
   for (int i = 0; i < 6; i++) {
     band.b[i + 1] = band.bp[i + 1] = b[i];

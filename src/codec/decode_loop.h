@@ -88,12 +88,14 @@ constexpr CodeLayout LayoutOf(int32_t bits_per_code) {
   }
 }
 
-// LIMIT: the reconstructed signal's range.
+// Limits the reconstructed signal to its range (LIMIT).
 constexpr int32_t Limit(int32_t x) {
   return Clamp(x, -16384, 16383);
 }
 
-// INVQBL, RECONS, LIMIT, INVQAL, LOGSCL, SCALEL and block 4; returns the lower-band signal.
+// Decodes one lower-band code: reconstructs the signal from it, then adapts the scale factor and
+// the predictor; returns the lower-band signal (INVQBL, RECONS, LIMIT, INVQAL, LOGSCL, SCALEL,
+// block 4).
 template <class Simd>
 G722KIT_ALWAYS_INLINE int32_t DecodeLower(Band<Simd>& band, const CodeLayout& layout,
                                           int32_t code) {
@@ -108,7 +110,8 @@ G722KIT_ALWAYS_INLINE int32_t DecodeLower(Band<Simd>& band, const CodeLayout& la
   return recon;
 }
 
-// INVQAH, RECONS, LIMIT, LOGSCH, SCALEH and block 4; returns the upper-band signal.
+// Decodes one upper-band code: reconstructs the signal from it, then adapts the scale factor and
+// the predictor; returns the upper-band signal (INVQAH, RECONS, LIMIT, LOGSCH, SCALEH, block 4).
 template <class Simd>
 G722KIT_ALWAYS_INLINE int32_t DecodeUpper(Band<Simd>& band, int32_t high_code) {
   const int32_t dh = (kUpperQuant2[high_code] * band.det) >> 15;

@@ -62,7 +62,8 @@ class CodeWriter {
   int32_t bits_;
 };
 
-// SUBTRA, QUANTL, INVQAL, LOGSCL, SCALEL and block 4; returns the 6-bit lower-band code.
+// Codes one lower-band sample: quantizes its prediction error, then adapts the scale factor and
+// the predictor; returns the 6-bit code (SUBTRA, QUANTL, INVQAL, LOGSCL, SCALEL, block 4).
 template <class Simd>
 G722KIT_ALWAYS_INLINE int32_t EncodeLower(Band<Simd>& band, int32_t xl) {
   const int32_t el = Saturate16(xl - band.s);
@@ -77,7 +78,8 @@ G722KIT_ALWAYS_INLINE int32_t EncodeLower(Band<Simd>& band, int32_t xl) {
   return kLowerOutcomes.code[outcome];
 }
 
-// SUBTRA, QUANTH, INVQAH, LOGSCH, SCALEH and block 4; returns the 2-bit upper-band code.
+// Codes one upper-band sample: quantizes its prediction error, then adapts the scale factor and
+// the predictor; returns the 2-bit code (SUBTRA, QUANTH, INVQAH, LOGSCH, SCALEH, block 4).
 template <class Simd>
 G722KIT_ALWAYS_INLINE int32_t EncodeUpper(Band<Simd>& band, int32_t xh) {
   const int32_t eh = Saturate16(xh - band.s);

@@ -48,20 +48,21 @@ class Avx2ZeroSection {
   // coefficients and the terms of the older differences depend on d only through it.
   G722KIT_ALWAYS_INLINE int32_t Adapt(int32_t d, int32_t like_d) {
     const __m256i like = _mm256_set1_epi32(like_d);
-    // UPZERO: each coefficient leaks and steps by 128 toward agreement of its difference's sign
-    // with d's (no step when d is 0). The leaked value lies within -32640..32639, so the step
-    // needs no saturation.
+    // Zero coefficient update (UPZERO): each coefficient leaks and steps by 128 toward agreement of
+    // its difference's sign with d's (no step when d is 0). The leaked value lies within
+    // -32640..32639, so the step needs no saturation.
     const __m256i leaked = _mm256_srai_epi32(_mm256_mullo_epi32(b_, _mm256_set1_epi32(32640)), 15);
     const __m256i gain = _mm256_andnot_si256(_mm256_cmpeq_epi32(like, _mm256_setzero_si256()),
                                              _mm256_setr_epi32(128, 128, 128, 128, 128, 128, 0, 0));
     const __m256i differ = _mm256_srai_epi32(_mm256_xor_si256(d_, like), 31);  // -1: signs differ
     b_ = _mm256_add_epi32(leaked, _mm256_sub_epi32(_mm256_xor_si256(gain, differ), differ));
-    // DELAYA: the differences move up one lane (lane 7 stays 0), d enters lane 0.
+    // Delay line (DELAYA): the differences move up one lane (lane 7 stays 0), d enters lane 0.
     const __m256i older =
         _mm256_permutevar8x32_epi32(d_, _mm256_setr_epi32(7, 0, 1, 2, 3, 4, 5, 7));
     d_ = _mm256_blend_epi32(older, _mm256_set1_epi32(d), 1);
-    // FILTEZ: the older differences' terms in the lanes, then the current one's. Differences
-    // stay within +-10228, so doubling them needs no saturation.
+    // The zero section's part of the prediction (FILTEZ): the older differences' terms in the
+    // lanes, then the current one's. Differences stay within +-10228, so doubling them needs no
+    // saturation.
     const int32_t older_terms =
         HorizontalSum(_mm256_srai_epi32(_mm256_mullo_epi32(b_, _mm256_slli_epi32(older, 1)), 15));
     return older_terms + ((_mm256_cvtsi256_si32(b_) * (d << 1)) >> 15);
@@ -75,8 +76,9 @@ class Avx2ZeroSection {
 struct Avx2Simd {
   using ZeroSection = Avx2ZeroSection;
 
-  // QUANTL's interval m (1..30) for the magnitude w at scale factor det: 30 less the number of
-  // decision thresholds above w. Unused lanes have threshold 0, never above w.
+  // The lower-band quantizer's interval m (1..30) for the magnitude w at scale factor det
+  // (QUANTL): 30 less the number of decision thresholds above w. Unused lanes have threshold 0,
+  // never above w.
   G722KIT_ALWAYS_INLINE static int32_t LowerInterval(int32_t w, int32_t det) {
     const auto* levels = reinterpret_cast<const __m256i*>(kScaledDecisionLevel.data());
     const __m256i detv = _mm256_set1_epi16(static_cast<int16_t>(det));

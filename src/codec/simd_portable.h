@@ -28,8 +28,8 @@ class PortableZeroSection {
 
   void Store(G722Band& band) const { StoreZeroSection(band, b_, d_); }
 
-  // UPZERO, the differences moving on, and FILTEZ's sum for the new coefficients. like_d has
-  // the sign of d and is 0 exactly when d is.
+  // Zero coefficient update, the differences moving on, and the zero section's sum for the new
+  // coefficients (UPZERO, DELAYA, FILTEZ). like_d has the sign of d and is 0 exactly when d is.
   G722KIT_ALWAYS_INLINE int32_t Adapt(int32_t d, int32_t like_d) {
     const int32_t gain = 128 & -int32_t{like_d != 0};
     // The leaked coefficient lies within -32640..32639, so a step of 128 stays within 16 bits.
@@ -56,9 +56,9 @@ class PortableZeroSection {
 struct PortableSimd {
   using ZeroSection = PortableZeroSection;
 
-  // QUANTL's interval m (1..30) for the magnitude w at scale factor det: one more than the
-  // number of decision thresholds at or below w, found by a binary search (they never
-  // decrease) whose steps follow the signal, so are taken without branches.
+  // The lower-band quantizer's interval m (1..30) for the magnitude w at scale factor det (QUANTL):
+  // one more than the number of decision thresholds at or below w, found by a binary search (they
+  // never decrease) whose steps follow the signal, so are taken without branches.
   G722KIT_ALWAYS_INLINE static int32_t LowerInterval(int32_t w, int32_t det) {
     int32_t below = 0;
 #pragma GCC unroll 16

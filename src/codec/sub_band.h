@@ -1,4 +1,4 @@
-// One sub-band of the codec with its state in locals: block 4 (the adaptive predictor) and the
+// One sub-band of the codec with its state in locals: the adaptive predictor (block 4) and the
 // quantizer scale factor. The hot loops load a band record when a call starts, adapt it once per
 // code and store it back when the call ends; between calls the record is all there is.
 //
@@ -16,13 +16,13 @@
 namespace g722kit {
 namespace {
 
-// LOGSCL and SCALEL: the lower band's log and linear scale factors after a code's log step.
+// The lower band's log and linear scale factors after a code's log step (LOGSCL, SCALEL).
 inline void StepLowerScale(int32_t& nb, int32_t& det, int32_t log_step) {
   nb = Clamp(((nb * 127) >> 7) + log_step, 0, 18432);
   det = kLowerScaleFactor[nb >> 6];
 }
 
-// LOGSCH and SCALEH: the same for the upper band.
+// The same for the upper band (LOGSCH, SCALEH).
 inline void StepUpperScale(int32_t& nb, int32_t& det, int32_t log_step) {
   nb = Clamp(((nb * 127) >> 7) + log_step, 0, 22528);
   det = kUpperScaleFactor[nb >> 6];
@@ -72,30 +72,33 @@ class SubBand {
   void AdaptLowerScale(int32_t log_step) { StepLowerScale(nb, det, log_step); }
   void AdaptUpperScale(int32_t log_step) { StepUpperScale(nb, det, log_step); }
 
-  // Block 4 for the quantized difference d of the current code, whose magnitude is at most
-  // 10228 (16384 * 20456 >> 15). like_d has the sign of d and is 0 exactly when d is: a value
-  // known before d, so that the zero section can start sooner (d itself when there is none).
+  // Adapts the predictor (block 4) to the quantized difference d of the current code, whose
+  // magnitude is at most 10228 (16384 * 20456 >> 15). like_d has the sign of d and is 0 exactly
+  // when d is: a value known before d, so that the zero section can start sooner (d itself when
+  // there is none).
   G722KIT_ALWAYS_INLINE void Adapt(int32_t d, int32_t like_d) {
-    // RECONS and PARREC keep their sums unsaturated, which leaves their signs unchanged:
-    // saturation waits until they are stored. The signs of two p values differ exactly where
-    // the sign bit of their exclusive or is set.
+    // The reconstructed and partially reconstructed signals (RECONS, PARREC) keep their sums
+    // unsaturated, which leaves their signs unchanged: saturation waits until they are stored.
+    // The signs of two p values differ exactly where the sign bit of their exclusive or is set.
     const int32_t p0 = sz_ + d;
     const int32_t differ1 = (p0 ^ p1_) >> 31;
     const int32_t differ2 = (p0 ^ p2_) >> 31;
-    // UPPOL2. Its parts that do not depend on d are worked out for either sign of p0 while d is
-    // still being computed. T2 is -T1 when the signs of p0 and p1 agree, at most 32767: only
-    // T1 = -32768 would exceed it.
+    // Second pole coefficient update (UPPOL2). Its parts that do not depend on d are worked out for
+    // either sign of p0 while d is still being computed. T2 is -T1 when the signs of p0 and p1
+    // agree, at most 32767: only T1 = -32768 would exceed it.
     const int32_t t1 = Saturate16(a1_ << 2);
     const int32_t leaked_a2 = (a2_ * 32512) >> 15;
     const int32_t if_agree = leaked_a2 + (std::min(-t1, 32767) >> 7);
     const int32_t if_differ = leaked_a2 + (t1 >> 7);
     a2_ = Clamp(Select(differ1, if_differ, if_agree) + ApplySign(128, differ2), -12288, 12288);
-    // UPPOL1. |a1| <= 15360 + 12288, so the leaked coefficient and its step stay within 16 bits.
+    // First pole coefficient update (UPPOL1). |a1| <= 15360 + 12288, so the leaked coefficient and
+    // its step stay within 16 bits.
     const int32_t limit = 15360 - a2_;
     a1_ = Clamp(((a1_ * 32640) >> 15) + ApplySign(192, differ1), -limit, limit);
-    // UPZERO, DELAYA and FILTEZ.
+    // The zero section's update, delay line and part of the prediction (UPZERO, DELAYA, FILTEZ).
     sz_ = Saturate16(zeros_.Adapt(d, like_d));
-    // DELAYA of the pole section, then FILTEP and PREDIC.
+    // The pole section's delay line, then its part of the prediction and the prediction itself
+    // (DELAYA, FILTEP, PREDIC).
     const int32_t r0 = s + d;
     r2_ = r1_;
     r1_ = r0;
@@ -107,7 +110,7 @@ class SubBand {
   }
 
  private:
-  // FILTEP: the pole section's part of s.
+  // The pole section's part of s (FILTEP).
   G722KIT_ALWAYS_INLINE int32_t PolePrediction() const {
     return Saturate16(((a1_ * doubled_r1_) >> 15) + ((a2_ * doubled_r2_) >> 15));
   }
