@@ -16,6 +16,8 @@ namespace g722kit::tool {
 // What libsndfile's callbacks read through. A failure is kept, to be thrown once libsndfile
 // has returned: no exception crosses its C code.
 struct SndfileSource {
+  explicit SndfileSource(InputFile& file) : input(file) {}
+
   InputFile& input;
   uint64_t length = 0;  // what libsndfile is told
   std::exception_ptr error;
