@@ -5,7 +5,8 @@
 namespace g722kit::platform {
 namespace {
 
-int32_t Open(WaveInHandle* handle, const WaveFormat* format, WaveInCallback callback, uintptr_t) {
+int32_t Open(WaveInHandle* handle, const char16_t*, const WaveFormat* format,
+             WaveInCallback callback, uintptr_t) {
   if (handle == nullptr || format == nullptr || callback == nullptr) {
     return kWaveInErrBadParameter;
   }
