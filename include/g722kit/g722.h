@@ -207,7 +207,7 @@ G722KIT_API int32_t G722BatchDecode(G722Batch* batch, int16_t* const* pcm_out,
 /*
  * The count that the last G722BatchEncode or G722BatchDecode wrote for stream stream_index
  * (0 before the first call and after a reset of that stream), or -1 when batch is NULL or
- * stream_index is not below its stream count.
+ * stream_index is negative or not below its stream count.
  */
 G722KIT_API int32_t G722BatchStreamCount(const G722Batch* batch, int32_t stream_index);
 
@@ -215,7 +215,7 @@ G722KIT_API int32_t G722BatchStreamCount(const G722Batch* batch, int32_t stream_
  * Starts a new stream in slot stream_index, as a fresh G722EncoderInit or G722DecoderInit would,
  * leaving every other stream as it is: a new call joining a bridge. Whatever the slot held (an
  * odd sample, packed bits) is dropped; flush the slot first to keep it. Returns 1, or 0 when
- * batch is NULL or stream_index is not below its stream count.
+ * batch is NULL or stream_index is negative or not below its stream count.
  */
 G722KIT_API int32_t G722BatchResetStream(G722Batch* batch, int32_t stream_index);
 
@@ -224,8 +224,8 @@ G722KIT_API int32_t G722BatchResetStream(G722Batch* batch, int32_t stream_index)
  * sample of a two-band stream is coded, paired with a zero sample, then packed bits still held
  * are written, padded with zero bits to a whole byte. Writes at most 2 bytes to codes_out and
  * returns their number; the stream may go on coding from a byte boundary. Returns 0 when
- * nothing was held, or when batch is NULL or a decoder, codes_out is NULL or stream_index is not
- * below the stream count.
+ * nothing was held, or when batch is NULL or a decoder, codes_out is NULL or stream_index is
+ * negative or not below the stream count.
  */
 G722KIT_API int32_t G722BatchEncoderFlush(G722Batch* batch, int32_t stream_index,
                                           uint8_t* codes_out);
@@ -235,7 +235,7 @@ G722KIT_API int32_t G722BatchEncoderFlush(G722Batch* batch, int32_t stream_index
  * packed code it still holds is decoded and padding bits shorter than a code are dropped.
  * Writes at most 2 samples to pcm_out and returns their number. Padding of as many zero bits as
  * a code decodes as one more code. Returns 0 when nothing was held, or when batch is NULL or an
- * encoder, pcm_out is NULL or stream_index is not below the stream count.
+ * encoder, pcm_out is NULL or stream_index is negative or not below the stream count.
  */
 G722KIT_API int32_t G722BatchDecoderFlush(G722Batch* batch, int32_t stream_index, int16_t* pcm_out);
 
