@@ -72,6 +72,9 @@ TEST(Decoder, NothingToDecodeChangesNothing) {
   EXPECT_EQ(G722DecodeCodes(&state, untouched, held, G722MaxDecodeBytes + 1), 0);
   EXPECT_EQ(G722DecodeCodes(&state, untouched, held, 1073745920), 0);
   EXPECT_EQ(G722DecodeCodes(nullptr, untouched, held, 1), 0);
+  EXPECT_EQ(G722DecodeCodes(&state, nullptr, held, 1), 0);
+  EXPECT_EQ(G722DecodeCodes(&state, untouched, nullptr, 1), 0);
+  EXPECT_EQ(G722DecoderFlush(&state, nullptr), 0);
   EXPECT_EQ(std::memcmp(&state, &before, sizeof state), 0);
   EXPECT_EQ(untouched[0], 123);
 }

@@ -84,12 +84,17 @@ TEST(Encoder, NothingToEncodeChangesNothing) {
   for (const CodecConfig& config : AllConfigs()) {
     G722State state;
     G722EncoderInit(&state, config.rate, config.options);
+    const int16_t pcm[2] = {1000, 1000};
+    uint8_t first[1];
+    G722EncodeSamples(&state, first, pcm, 1);  // two-band holds the sample; packed, its bits
     const G722State before = state;
     uint8_t out[4] = {7, 7, 7, 7};
-    const int16_t pcm[2] = {1000, 1000};
     EXPECT_EQ(G722EncodeSamples(&state, out, pcm, 0), 0) << config.name;
     EXPECT_EQ(G722EncodeSamples(&state, out, pcm, -3), 0) << config.name;
     EXPECT_EQ(G722EncodeSamples(nullptr, out, pcm, 2), 0) << config.name;
+    EXPECT_EQ(G722EncodeSamples(&state, nullptr, pcm, 2), 0) << config.name;
+    EXPECT_EQ(G722EncodeSamples(&state, out, nullptr, 2), 0) << config.name;
+    EXPECT_EQ(G722EncoderFlush(&state, nullptr), 0) << config.name;
     EXPECT_EQ(std::memcmp(&state, &before, sizeof state), 0) << config.name;
     EXPECT_EQ(out[0], 7) << config.name;
   }

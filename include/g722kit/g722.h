@@ -79,8 +79,8 @@ G722KIT_API G722State* G722EncoderInit(G722State* state, int32_t rate, int32_t o
 
 /*
  * Encodes sample_count signed 16-bit samples and returns the number of bytes written to
- * codes_out (0 when state is NULL or sample_count <= 0; nothing changes then). Every positive
- * sample_count is accepted: a call writes at most one byte per sample.
+ * codes_out (0 when state, codes_out or pcm_in is NULL or sample_count <= 0; nothing changes
+ * then). Every positive sample_count is accepted: a call writes at most one byte per sample.
  *
  * In 8 kHz mode each sample gives one code. In two-band mode each pair of samples gives one
  * code; an odd sample at the end of a call is kept in the record and paired with the first
@@ -95,8 +95,8 @@ G722KIT_API int32_t G722EncodeSamples(G722State* state, uint8_t* codes_out, cons
 
 /*
  * Ends a stream: writes what the record still holds and returns the number of bytes written
- * to codes_out, at most 2 (0 when state is NULL or nothing is held). codes_out needs room for
- * 2 bytes.
+ * to codes_out, at most 2 (0 when nothing is held, or when state or codes_out is NULL, which
+ * changes nothing). codes_out needs room for 2 bytes.
  *
  * In two-band mode a sample held for its pair is coded first, paired with a zero sample (one
  * more code). Then, packed, the bits that do not fill a byte are written as one byte, its
@@ -119,8 +119,8 @@ G722KIT_API G722State* G722DecoderInit(G722State* state, int32_t rate, int32_t o
 
 /*
  * Decodes byte_count code bytes and returns the number of samples written to pcm_out
- * (0 when state is NULL, byte_count <= 0 or byte_count > G722MaxDecodeBytes; nothing changes
- * then: feed a longer stream in several calls).
+ * (0 when state, pcm_out or codes_in is NULL, byte_count <= 0 or byte_count >
+ * G722MaxDecodeBytes; nothing changes then: feed a longer stream in several calls).
  *
  * Each code gives one sample in 8 kHz mode and two in two-band mode. Unpacked, each byte is
  * one code. Packed, at most (8 * byte_count + unpack_bits) / bits_per_code codes are decoded,
@@ -136,9 +136,9 @@ G722KIT_API int32_t G722DecodeCodes(G722State* state, int16_t* pcm_out, const ui
 /*
  * Ends a packed stream: decodes the whole code the record still holds, if any, and drops the
  * bits left over, which are shorter than a code (the zero padding of the last byte). Returns
- * the number of samples written to pcm_out: 0, 1 (8 kHz mode) or 2 (two-band); 0 when state
- * is NULL or the record is not packed. pcm_out needs room for 2 samples. The record may then
- * go on decoding from the next byte.
+ * the number of samples written to pcm_out: 0, 1 (8 kHz mode) or 2 (two-band); 0, changing
+ * nothing, when state or pcm_out is NULL or the record is not packed. pcm_out needs room for 2
+ * samples. The record may then go on decoding from the next byte.
  *
  * A padding of 6 or 7 zero bits is as long as a code and cannot be told from one, so it is
  * decoded as one more code: a stream of 6-bit codes whose last byte held 2 bits of a code, or
@@ -207,7 +207,7 @@ G722KIT_API int32_t G722BatchDecode(G722Batch* batch, int16_t* const* pcm_out,
 /*
  * The count that the last G722BatchEncode or G722BatchDecode wrote for stream stream_index
  * (0 before the first call and after a reset of that stream), or -1 when batch is NULL or
- * stream_index is not below its stream count.
+ * stream_index is negative or not below its stream count.
  */
 G722KIT_API int32_t G722BatchStreamCount(const G722Batch* batch, int32_t stream_index);
 
@@ -215,7 +215,7 @@ G722KIT_API int32_t G722BatchStreamCount(const G722Batch* batch, int32_t stream_
  * Starts a new stream in slot stream_index, as a fresh G722EncoderInit or G722DecoderInit would,
  * leaving every other stream as it is: a new call joining a bridge. Whatever the slot held (an
  * odd sample, packed bits) is dropped; flush the slot first to keep it. Returns 1, or 0 when
- * batch is NULL or stream_index is not below its stream count.
+ * batch is NULL or stream_index is negative or not below its stream count.
  */
 G722KIT_API int32_t G722BatchResetStream(G722Batch* batch, int32_t stream_index);
 
@@ -224,8 +224,8 @@ G722KIT_API int32_t G722BatchResetStream(G722Batch* batch, int32_t stream_index)
  * sample of a two-band stream is coded, paired with a zero sample, then packed bits still held
  * are written, padded with zero bits to a whole byte. Writes at most 2 bytes to codes_out and
  * returns their number; the stream may go on coding from a byte boundary. Returns 0 when
- * nothing was held, or when batch is NULL or a decoder, codes_out is NULL or stream_index is not
- * below the stream count.
+ * nothing was held, or when batch is NULL or a decoder, codes_out is NULL or stream_index is
+ * negative or not below the stream count.
  */
 G722KIT_API int32_t G722BatchEncoderFlush(G722Batch* batch, int32_t stream_index,
                                           uint8_t* codes_out);
@@ -235,7 +235,7 @@ G722KIT_API int32_t G722BatchEncoderFlush(G722Batch* batch, int32_t stream_index
  * packed code it still holds is decoded and padding bits shorter than a code are dropped.
  * Writes at most 2 samples to pcm_out and returns their number. Padding of as many zero bits as
  * a code decodes as one more code. Returns 0 when nothing was held, or when batch is NULL or an
- * encoder, pcm_out is NULL or stream_index is not below the stream count.
+ * encoder, pcm_out is NULL or stream_index is negative or not below the stream count.
  */
 G722KIT_API int32_t G722BatchDecoderFlush(G722Batch* batch, int32_t stream_index, int16_t* pcm_out);
 

@@ -267,10 +267,6 @@ void EncodeGroup(G722Batch& batch, int32_t g, const LaneKernels& kernels, uint8_
   }
 }
 
-}  // namespace
-
-namespace {
-
 void DecodeGroup(G722Batch& batch, int32_t g, const LaneKernels& kernels, int16_t* const* pcm_out,
                  const uint8_t* const* codes_in, int32_t byte_count) {
   StreamEdge* edges = batch.edges + g * kGroupLanes;

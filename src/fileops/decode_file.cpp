@@ -33,8 +33,9 @@ int32_t DecodeStream(G722State& state, const FilePair& files, int64_t& data_byte
   });
 }
 
-// Replaces the placeholder header with the sizes of the file as measured. A file whose
-// length is not what was written (a device, for one) cannot carry a true header.
+// Rewrites the header, which has claimed no samples so far, with the sizes of the file as
+// measured. A file whose length is not what was written (a device, for one) cannot carry a true
+// header.
 int32_t FinishHeader(std::FILE* output, int64_t data_bytes) {
   if (!platform::SeekToEnd(output)) return G722KIT_ERR_HEADER;
   const int64_t length = platform::Position(output);

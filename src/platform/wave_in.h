@@ -64,8 +64,9 @@ struct WaveBuffer {
 };
 
 // Called by the service: message is one of the kWim values; instance is the value given to
-// open; param1 is the WaveBuffer* for kWimData and 0 otherwise; param2 is always 0. The
-// callback may add a buffer to the device it was called for, but must not stop or close it.
+// open; param1 is the WaveBuffer* for kWimData, the kWaveInErr value for kWimFailed and 0
+// otherwise; param2 is always 0. The callback may add a buffer to the device it was called for,
+// but must not stop or close it.
 using WaveInCallback = void (*)(WaveInHandle device, uint32_t message, uintptr_t instance,
                                 uintptr_t param1, uintptr_t param2);
 
