@@ -211,6 +211,12 @@ INSTANTIATE_TEST_SUITE_P(
                "g722kit encode in.raw out.g722",
                0, "in.raw (8000 Hz, 1 channel, 2.00 s) -> out.g722: 16000 bytes of codes", "",
                HasCodes()},
+        IoCase{"DevStdinInABatch",  // each file is converted by a worker process
+               "cat codes.g722 | g722kit decode -q /dev/stdin codes.g722 -o out/", 0, "", "",
+               [](const TempDir& dir) {
+                 ExpectSamples(dir / "out/stdin.wav", Decoded(G722Option8k));
+                 ExpectSamples(dir / "out/codes.wav", Decoded(G722Option8k));
+               }},
         IoCase{"InfoAndCompareReadStdin",
                "g722kit info - <codes.g722 && cat speech.wav | g722kit compare - >/dev/null", 0,
                "-: 16000 bytes, not an audio file", ""},
