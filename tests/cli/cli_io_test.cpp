@@ -165,6 +165,13 @@ INSTANTIATE_TEST_SUITE_P(
                  EXPECT_TRUE(fs::is_symlink("/dev/stdout"));
                  ExpectSamples(dir / "got.wav", Decoded(0));
                }},
+        IoCase{
+            "QuietDrawsNoProgressBarOnATerminal",  // the input pauses past the bar's delay
+            "sox speech.wav long.wav repeat 4 && g722kit encode -q long.wav codes.wav\n"
+            "mkfifo in.wav && ({ head -c 70000 codes.wav; sleep 1; cat; } <codes.wav >in.wav &)\n"
+            "export -f g722kit && SHELL=/bin/bash script -qec 'g722kit decode -q in.wav out.wav' "
+            "/dev/null </dev/null",
+            0, "", ""},
         IoCase{"RawOutputHasNoHeader", "g722kit decode -q codes.g722 out.raw --endian big", 0, "",
                "",
                [](const TempDir& dir) {
