@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cstring>
 
 #include "header_bytes.h"
@@ -184,9 +183,7 @@ const char* ContainerTitle(Container container) {
 
 Container ContainerFor(const fs::path& output, std::optional<Container> chosen) {
   if (chosen) return *chosen;
-  std::string extension = output.extension().string();
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const std::string extension = LowerCaseExtension(output);
   if (extension == ".wav") return Container::kWav;
   if (extension == ".au") return Container::kAu;
   return Container::kRaw;

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "system.h"
@@ -53,6 +54,9 @@ class InputFile {
   std::vector<uint8_t> kept_;
   uint64_t taken_ = 0;
 };
+
+// The extension of a name in lower case: ".wav" for "a.WAV".
+std::string LowerCaseExtension(const std::filesystem::path& file);
 
 // True for names ending in .raw or .pcm (any case): headerless 16-bit PCM.
 bool IsRawPcmName(const std::filesystem::path& file);
