@@ -1,6 +1,6 @@
 // Aggregate throughput of many streams coded in 20 ms calls: the batch codec at each instruction
-// set beside the single-stream codec coding the same streams one after another, in Msamples/s
-// of PCM summed over the streams.
+// set beside the single-stream codec, and the plain transcription of the algorithm, coding the
+// same streams one after another, in Msamples/s of PCM summed over the streams.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -9,11 +9,16 @@
 #include <vector>
 
 #include "g722kit/g722.h"
+#include "reference_codec.h"
 #include "simd_level.h"
 
 namespace {
 
 using g722kit::SimdLevel;
+
+// A single-stream codec's calls: the library's or the plain transcription's.
+using EncodeFunction = int32_t (*)(G722State*, uint8_t*, const int16_t*, int32_t);
+using DecodeFunction = int32_t (*)(G722State*, int16_t*, const uint8_t*, int32_t);
 
 constexpr int kFrames = 50;  // one second of audio per stream, coded again and again
 
@@ -114,7 +119,7 @@ void BM_BatchEncode(benchmark::State& bench, Config config, int streams, SimdLev
   SetRate(bench, streams, frame);
 }
 
-void BM_SingleEncode(benchmark::State& bench, Config config, int streams) {
+void BM_SingleEncode(benchmark::State& bench, Config config, int streams, EncodeFunction encode) {
   UseLevel(bench, g722kit::SupportedSimdLevel());
   const int frame = FrameSamples(config);
   std::vector<std::vector<int16_t>> pcm;
@@ -127,7 +132,7 @@ void BM_SingleEncode(benchmark::State& bench, Config config, int streams) {
   int f = 0;
   for (auto _ : bench) {
     for (int i = 0; i < streams; i++)
-      G722EncodeSamples(&states[i], codes.data(), pcm[i].data() + f * frame, frame);
+      encode(&states[i], codes.data(), pcm[i].data() + f * frame, frame);
     benchmark::DoNotOptimize(codes.data());
     f = (f + 1) % kFrames;
   }
@@ -155,7 +160,7 @@ void BM_BatchDecode(benchmark::State& bench, Config config, int streams, SimdLev
   SetRate(bench, streams, FrameSamples(config));
 }
 
-void BM_SingleDecode(benchmark::State& bench, Config config, int streams) {
+void BM_SingleDecode(benchmark::State& bench, Config config, int streams, DecodeFunction decode) {
   UseLevel(bench, g722kit::SupportedSimdLevel());
   const int frame = FrameBytes(config);
   const std::vector<std::vector<uint8_t>> codes = StreamCodes(config, streams);
@@ -166,14 +171,15 @@ void BM_SingleDecode(benchmark::State& bench, Config config, int streams) {
   int f = 0;
   for (auto _ : bench) {
     for (int i = 0; i < streams; i++)
-      G722DecodeCodes(&states[i], pcm.data(), codes[i].data() + f * frame, frame);
+      decode(&states[i], pcm.data(), codes[i].data() + f * frame, frame);
     benchmark::DoNotOptimize(pcm.data());
     f = (f + 1) % kFrames;
   }
   SetRate(bench, streams, FrameSamples(config));
 }
 
-// Rows named direction/configuration/streams/codec, the batch rows at each instruction set.
+// Rows named direction/configuration/streams/codec: the plain transcription (reference), the
+// single-stream codec (single) and the batch at each instruction set.
 void RegisterAll() {
   const std::pair<const char*, SimdLevel> levels[] = {{"batch_portable", SimdLevel::kPortable},
                                                       {"batch_avx2", SimdLevel::kAvx2},
@@ -184,8 +190,17 @@ void RegisterAll() {
       for (int streams : {64, 256}) {
         const std::string row =
             std::string(direction) + "/" + config.name + "/" + std::to_string(streams) + "/";
-        benchmark::RegisterBenchmark((row + "single").c_str(),
-                                     encode ? BM_SingleEncode : BM_SingleDecode, config, streams);
+        if (encode) {
+          benchmark::RegisterBenchmark((row + "reference").c_str(), BM_SingleEncode, config,
+                                       streams, g722kit::reference::EncodeSamples);
+          benchmark::RegisterBenchmark((row + "single").c_str(), BM_SingleEncode, config, streams,
+                                       G722EncodeSamples);
+        } else {
+          benchmark::RegisterBenchmark((row + "reference").c_str(), BM_SingleDecode, config,
+                                       streams, g722kit::reference::DecodeCodes);
+          benchmark::RegisterBenchmark((row + "single").c_str(), BM_SingleDecode, config, streams,
+                                       G722DecodeCodes);
+        }
         for (const auto& [name, level] : levels) {
           benchmark::RegisterBenchmark((row + name).c_str(),
                                        encode ? BM_BatchEncode : BM_BatchDecode, config, streams,
