@@ -40,6 +40,8 @@ class InputFile {
   // Moves the position; false when a stream cannot go back there (past the bytes it keeps).
   bool Seek(uint64_t position);
   uint64_t position() const { return position_; }
+  // True when the position lies ahead of what a stream has delivered: a read would skip bytes.
+  bool AheadOfStream() const { return !size_ && position_ > taken_; }
 
  private:
   size_t ReadStream(std::span<uint8_t> buffer);

@@ -249,9 +249,24 @@ INSTANTIATE_TEST_SUITE_P(
                "cut.wav (8000 Hz, 1 channel, 1.25 s) -> out.g722: 10000 bytes of codes",
                "g722kit: warning: 'cut.wav': premature end of file: 10000 of 16000 samples; "
                "encoded the 1.25 s it holds\n"},
-        IoCase{"StreamThatMustSeekBackIsRefused",  // CAF seeks past its data, then back
-               "sox -n -r 16000 -b 16 long.caf synth 40 sine 300\n"
-               "cat long.caf | g722kit encode - out.g722",
+        // Their readers look for chunks behind the audio, then go back to it: in a stream, past
+        // the first megabyte that the tool keeps.
+        IoCase{"LongStreamsCodeAsTheirFiles",
+               "for f in wav aiff w64 caf; do\n"
+               "  sox -n -r 16000 -b 16 long.$f synth 40 sine 300\n"
+               "  cat long.$f | g722kit encode -q - stream.g722 && g722kit encode -q long.$f "
+               "file.g722 && cmp stream.g722 file.g722 || exit 1\n"
+               "done",
+               0, "", ""},
+        // A chunk of 2 MiB before the audio: the audio starts past the kept first megabyte, where
+        // the stream cannot go back to.
+        IoCase{"StreamThatMustSkipFarIsRefused",
+               "{ printf 'RIFF\\377\\377\\377\\177WAVEJUNK\\000\\000\\040\\000'\n"
+               "  head -c 2097152 /dev/zero\n"
+               "  printf 'fmt \\020\\000\\000\\000\\001\\000\\001\\000\\100\\037\\000\\000'\n"
+               "  printf '\\200\\076\\000\\000\\002\\000\\020\\000data\\000\\010\\000\\000'\n"
+               "  head -c 2048 /dev/zero; } >junk.wav\n"
+               "g722kit encode -q junk.wav file.g722 && cat junk.wav | g722kit encode - out.g722",
                3, "",
                "g722kit: cannot read '-': its format must be read from a file, not a stream; "
                "save it to a file first\n",
