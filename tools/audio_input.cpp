@@ -22,11 +22,13 @@ struct SndfileSource {
   uint64_t length = 0;  // what libsndfile is told
   std::exception_ptr error;
   bool seek_refused = false;
+  bool opening = false;       // libsndfile is reading the header
+  bool header_ended = false;  // ... and was told the stream ended rather than skip ahead
 
-  // Throws what the callbacks met.
-  void Check() const {
+  // Throws what the callbacks met; opened tells whether libsndfile could read the header.
+  void Check(bool opened = true) const {
     if (error) std::rethrow_exception(error);
-    if (seek_refused) {
+    if (seek_refused || (!opened && header_ended)) {
       throw FileError(kExitInput, "cannot read", input.name(),
                       "its format must be read from a file, not a stream; save it to a file first");
     }
@@ -82,6 +84,13 @@ sf_count_t SourceSeek(sf_count_t offset, int whence, void* user) {
 sf_count_t SourceRead(void* data, sf_count_t count, void* user) {
   SndfileSource& source = Source(user);
   if (source.error) return 0;
+  // While the header is read, a stream seems to end where a read would skip ahead: the readers
+  // of WAV, AIFF, W64 and CAF look for chunks behind the audio, and skipping to them would use
+  // up the audio they then go back to read.
+  if (source.opening && source.input.AheadOfStream()) {
+    source.header_ended = true;
+    return 0;
+  }
   try {
     auto* bytes = static_cast<uint8_t*>(data);
     size_t total = 0;
@@ -177,6 +186,7 @@ void AudioReader::Open(uint64_t length) {
   source_->length = length;
   source_->error = nullptr;
   source_->seek_refused = !input_.Seek(0);
+  source_->header_ended = false;
   SF_INFO info{};
   if (raw_) {
     info.samplerate = raw_->rate;
@@ -184,8 +194,10 @@ void AudioReader::Open(uint64_t length) {
     info.format = SF_FORMAT_RAW | SF_FORMAT_PCM_16 |
                   (raw_->endian == Endian::kBig ? SF_ENDIAN_BIG : SF_ENDIAN_LITTLE);
   }
+  source_->opening = true;
   file_.reset(sf_open_virtual(&source_io, SFM_READ, &info, source_.get()));
-  source_->Check();
+  source_->opening = false;
+  source_->Check(file_ != nullptr);
   if (!file_) {
     throw FileError(kExitFormat, "cannot read", input_.name(), SndfileMessage(nullptr));
   }

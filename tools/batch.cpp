@@ -76,9 +76,7 @@ std::vector<PlannedFile> PlanFiles(const FileArguments& args, const std::string&
     if (files.size() == 1 && !IsFolderName(*args.output)) return {{files[0], *args.output, true}};
     planned = IntoFolder(files, *args.output, extension);
   } else if (files.size() == 1) {
-    if (files[0] == "-")
-      throw ToolError(kExitUsage, "standard input has no name to give its output");
-    planned = {{files[0], fs::path(files[0]).replace_extension(extension), false}};
+    planned = {{files[0], MadeUpName(files[0], files[0].parent_path(), extension), false}};
   } else if (IsFolderName(files.back())) {
     planned = IntoFolder({files.begin(), files.end() - 1}, files.back(), extension);
   } else if (files.size() == 2) {

@@ -13,10 +13,6 @@ int CodecSettings::PcmRate() const {
   return wideband ? 16000 : 8000;
 }
 
-double CodecSettings::CodeBytesPerSecond() const {
-  return packed ? bitrate / 8.0 : 8000.0;  // 8000 codes per second, one byte each unpacked
-}
-
 bool CodecSettings::IsLibraryDefault() const {
   return bitrate == 64000 && !wideband;
 }

@@ -16,8 +16,6 @@ struct CodecSettings {
   int32_t Options() const;
   // Samples per second on the PCM side.
   int PcmRate() const;
-  // Bytes of codes per second of audio.
-  double CodeBytesPerSecond() const;
   // The configuration of G722Encode and G722Decode, which the library's file operations run.
   bool IsLibraryDefault() const;
   // For file names: "64k-8khz", "48k-16khz-packed".

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cstring>
 
+#include "header_bytes.h"
 #include "tool_error.h"
 
 namespace g722kit::tool {
@@ -48,24 +48,6 @@ const ContainerNames& NamesOf(Container container) {
       [container](const ContainerNames& names) { return names.container == container; });
 }
 
-class Bytes {
- public:
-  void Tag(const char (&tag)[5]) { out_.insert(out_.end(), tag, tag + 4); }
-  void Le16(uint32_t value) { Put(value, 2, false); }
-  void Le32(uint32_t value) { Put(value, 4, false); }
-  void Be32(uint32_t value) { Put(value, 4, true); }
-  std::vector<uint8_t> Take() { return std::move(out_); }
-
- private:
-  void Put(uint32_t value, int width, bool big_endian) {
-    for (int i = 0; i < width; i++) {
-      const int shift = 8 * (big_endian ? width - 1 - i : i);
-      out_.push_back(static_cast<uint8_t>(value >> shift));
-    }
-  }
-  std::vector<uint8_t> out_;
-};
-
 uint32_t Le(std::span<const uint8_t> bytes, size_t at, int width) {
   uint32_t value = 0;
   for (int i = width - 1; i >= 0; i--)
@@ -90,7 +72,7 @@ uint32_t SizeField(std::optional<uint64_t> bytes, uint64_t more) {
 
 std::vector<uint8_t> WavHeader(std::optional<uint64_t> code_bytes) {
   const uint64_t pad = code_bytes.value_or(0) & 1;
-  Bytes out;
+  HeaderBytes out;
   out.Tag("RIFF");
   out.Le32(SizeField(code_bytes, kWavHeaderBytes - 8 + pad));
   out.Tag("WAVE");
@@ -112,7 +94,7 @@ std::vector<uint8_t> WavHeader(std::optional<uint64_t> code_bytes) {
 }
 
 std::vector<uint8_t> AuHeader(std::optional<uint64_t> code_bytes) {
-  Bytes out;
+  HeaderBytes out;
   out.Tag(".snd");
   out.Be32(kAuHeaderBytes);  // where the data start
   out.Be32(SizeField(code_bytes, 0));
@@ -201,9 +183,7 @@ const char* ContainerTitle(Container container) {
 
 Container ContainerFor(const fs::path& output, std::optional<Container> chosen) {
   if (chosen) return *chosen;
-  std::string extension = output.extension().string();
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const std::string extension = LowerCaseExtension(output);
   if (extension == ".wav") return Container::kWav;
   if (extension == ".au") return Container::kAu;
   return Container::kRaw;

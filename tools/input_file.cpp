@@ -113,10 +113,15 @@ bool InputFile::Seek(uint64_t position) {
   return true;
 }
 
-bool IsRawPcmName(const std::filesystem::path& file) {
+std::string LowerCaseExtension(const std::filesystem::path& file) {
   std::string extension = file.extension().string();
   std::transform(extension.begin(), extension.end(), extension.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return extension;
+}
+
+bool IsRawPcmName(const std::filesystem::path& file) {
+  const std::string extension = LowerCaseExtension(file);
   return extension == ".raw" || extension == ".pcm";
 }
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "system.h"
@@ -39,6 +40,8 @@ class InputFile {
   // Moves the position; false when a stream cannot go back there (past the bytes it keeps).
   bool Seek(uint64_t position);
   uint64_t position() const { return position_; }
+  // True when the position lies ahead of what a stream has delivered: a read would skip bytes.
+  bool AheadOfStream() const { return !size_ && position_ > taken_; }
 
  private:
   size_t ReadStream(std::span<uint8_t> buffer);
@@ -53,6 +56,9 @@ class InputFile {
   std::vector<uint8_t> kept_;
   uint64_t taken_ = 0;
 };
+
+// The extension of a name in lower case: ".wav" for "a.WAV".
+std::string LowerCaseExtension(const std::filesystem::path& file);
 
 // True for names ending in .raw or .pcm (any case): headerless 16-bit PCM.
 bool IsRawPcmName(const std::filesystem::path& file);

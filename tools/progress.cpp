@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "report.h"
 #include "system.h"
 
 namespace g722kit::tool {
@@ -13,7 +14,7 @@ constexpr auto kRedrawEvery = std::chrono::milliseconds(100);
 
 }  // namespace
 
-StatusLine::StatusLine() : enabled_(StderrIsTerminal()) {}
+StatusLine::StatusLine() : enabled_(StderrIsTerminal() && !Quiet()) {}
 
 StatusLine::~StatusLine() {
   if (drawn_) std::fprintf(stderr, "\r%*s\r", StderrColumns() - 1, "");

@@ -1,5 +1,5 @@
 // Status on stderr for work that takes more than a moment, drawn only when stderr is a terminal
-// so that logs and pipes never see it.
+// so that logs and pipes never see it, and not with --quiet.
 #pragma once
 
 #include <chrono>

@@ -1,6 +1,5 @@
 // POSIX implementation of worker_process.h: fork and exec, the index in the environment, and
 // each worker's stdout and stderr in a temporary file read back when it ends.
-#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #ifdef __linux__
@@ -70,10 +69,9 @@ std::string ReadAll(std::FILE* file) {
 #else
   (void)parent;
 #endif
-  const int null = open("/dev/null", O_RDONLY);
-  if (null < 0 || dup2(null, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) {
-    _exit(127);
-  }
+  // stdin stays shared, as every other descriptor: an input named /dev/stdin or /dev/fd/N is
+  // read by the one worker that converts it.
+  if (dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(127);
   execve(program, argv, envp);
   _exit(127);
 }

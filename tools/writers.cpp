@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "header_bytes.h"
 #include "sndfile_error.h"
 #include "tool_error.h"
 
@@ -104,27 +105,21 @@ SF_VIRTUAL_IO sink_io = {
 }  // namespace
 
 std::vector<uint8_t> StreamWavHeader(int rate) {
-  std::vector<uint8_t> header(44);
-  const auto tag = [&](size_t at, const char* text) { std::memcpy(&header[at], text, 4); };
-  const auto number = [&](size_t at, uint32_t value, size_t bytes) {
-    for (size_t i = 0; i < bytes; i++)
-      header[at + i] = static_cast<uint8_t>(value >> (8 * i));  // little-endian
-  };
-  const auto bytes_per_second = static_cast<uint32_t>(rate) * 2;
-  tag(0, "RIFF");
-  number(4, kStreamDataBytes + 36, 4);
-  tag(8, "WAVE");
-  tag(12, "fmt ");
-  number(16, 16, 4);  // format chunk size
-  number(20, 1, 2);   // integer PCM
-  number(22, 1, 2);   // channels
-  number(24, static_cast<uint32_t>(rate), 4);
-  number(28, bytes_per_second, 4);
-  number(32, 2, 2);   // block alignment
-  number(34, 16, 2);  // bits per sample
-  tag(36, "data");
-  number(40, kStreamDataBytes, 4);
-  return header;
+  HeaderBytes out;
+  out.Tag("RIFF");
+  out.Le32(kStreamDataBytes + 36);
+  out.Tag("WAVE");
+  out.Tag("fmt ");
+  out.Le32(16);  // format chunk size
+  out.Le16(1);   // integer PCM
+  out.Le16(1);   // channels
+  out.Le32(static_cast<uint32_t>(rate));
+  out.Le32(static_cast<uint32_t>(rate) * 2);  // bytes per second
+  out.Le16(2);                                // block alignment
+  out.Le16(16);                               // bits per sample
+  out.Tag("data");
+  out.Le32(kStreamDataBytes);
+  return out.Take();
 }
 
 void ByteWriter::Write(std::span<const uint8_t> bytes) {

@@ -165,6 +165,13 @@ INSTANTIATE_TEST_SUITE_P(
                  EXPECT_TRUE(fs::is_symlink("/dev/stdout"));
                  ExpectSamples(dir / "got.wav", Decoded(0));
                }},
+        IoCase{
+            "QuietDrawsNoProgressBarOnATerminal",  // the input pauses past the bar's delay
+            "sox speech.wav long.wav repeat 4 && g722kit encode -q long.wav codes.wav\n"
+            "mkfifo in.wav && ({ head -c 70000 codes.wav; sleep 1; cat; } <codes.wav >in.wav &)\n"
+            "export -f g722kit && SHELL=/bin/bash script -qec 'g722kit decode -q in.wav out.wav' "
+            "/dev/null </dev/null",
+            0, "", ""},
         IoCase{"RawOutputHasNoHeader", "g722kit decode -q codes.g722 out.raw --endian big", 0, "",
                "",
                [](const TempDir& dir) {
@@ -211,6 +218,12 @@ INSTANTIATE_TEST_SUITE_P(
                "g722kit encode in.raw out.g722",
                0, "in.raw (8000 Hz, 1 channel, 2.00 s) -> out.g722: 16000 bytes of codes", "",
                HasCodes()},
+        IoCase{"DevStdinInABatch",  // each file is converted by a worker process
+               "cat codes.g722 | g722kit decode -q /dev/stdin codes.g722 -o out/", 0, "", "",
+               [](const TempDir& dir) {
+                 ExpectSamples(dir / "out/stdin.wav", Decoded(G722Option8k));
+                 ExpectSamples(dir / "out/codes.wav", Decoded(G722Option8k));
+               }},
         IoCase{"InfoAndCompareReadStdin",
                "g722kit info - <codes.g722 && cat speech.wav | g722kit compare - >/dev/null", 0,
                "-: 16000 bytes, not an audio file", ""},
@@ -236,9 +249,24 @@ INSTANTIATE_TEST_SUITE_P(
                "cut.wav (8000 Hz, 1 channel, 1.25 s) -> out.g722: 10000 bytes of codes",
                "g722kit: warning: 'cut.wav': premature end of file: 10000 of 16000 samples; "
                "encoded the 1.25 s it holds\n"},
-        IoCase{"StreamThatMustSeekBackIsRefused",  // CAF seeks past its data, then back
-               "sox -n -r 16000 -b 16 long.caf synth 40 sine 300\n"
-               "cat long.caf | g722kit encode - out.g722",
+        // Their readers look for chunks behind the audio, then go back to it: in a stream, past
+        // the first megabyte that the tool keeps.
+        IoCase{"LongStreamsCodeAsTheirFiles",
+               "for f in wav aiff w64 caf; do\n"
+               "  sox -n -r 16000 -b 16 long.$f synth 40 sine 300\n"
+               "  cat long.$f | g722kit encode -q - stream.g722 && g722kit encode -q long.$f "
+               "file.g722 && cmp stream.g722 file.g722 || exit 1\n"
+               "done",
+               0, "", ""},
+        // A chunk of 2 MiB before the audio: the audio starts past the kept first megabyte, where
+        // the stream cannot go back to.
+        IoCase{"StreamThatMustSkipFarIsRefused",
+               "{ printf 'RIFF\\377\\377\\377\\177WAVEJUNK\\000\\000\\040\\000'\n"
+               "  head -c 2097152 /dev/zero\n"
+               "  printf 'fmt \\020\\000\\000\\000\\001\\000\\001\\000\\100\\037\\000\\000'\n"
+               "  printf '\\200\\076\\000\\000\\002\\000\\020\\000data\\000\\010\\000\\000'\n"
+               "  head -c 2048 /dev/zero; } >junk.wav\n"
+               "g722kit encode -q junk.wav file.g722 && cat junk.wav | g722kit encode - out.g722",
                3, "",
                "g722kit: cannot read '-': its format must be read from a file, not a stream; "
                "save it to a file first\n",
