@@ -39,7 +39,7 @@ struct G722Batch {
 namespace {
 
 int32_t GroupCount(const G722Batch& batch) {
-  return (batch.stream_count + kGroupLanes - 1) / kGroupLanes;
+  return batch.stream_count / kGroupLanes + (batch.stream_count % kGroupLanes != 0 ? 1 : 0);
 }
 
 // The lanes of group g that carry streams.
@@ -233,7 +233,8 @@ void EncodeGroup(G722Batch& batch, int32_t g, const LaneKernels& kernels, uint8_
   auto fill = [&](int lane) {
     const StreamEdge& edge = edges[lane];
     const int32_t held = edge.holds_sample ? 1 : 0;
-    const int32_t total = two_band ? (sample_count + held) / 2 : sample_count;
+    const auto total =
+        static_cast<int32_t>(two_band ? (int64_t{sample_count} + held) / 2 : sample_count);
     const int count = static_cast<int>(std::min<int32_t>(kChunkCodes, total - done[lane]));
     const int32_t first_code = done[lane];
     const int16_t* pcm = pcm_in[lane];
@@ -260,7 +261,7 @@ void EncodeGroup(G722Batch& batch, int32_t g, const LaneKernels& kernels, uint8_
   for (int lane = 0; lane < LanesInGroup(batch, g); lane++) {
     StreamEdge& edge = edges[lane];
     if (two_band) {
-      edge.holds_sample = ((sample_count + (edge.holds_sample ? 1 : 0)) % 2) != 0;
+      edge.holds_sample = (sample_count % 2 != 0) != edge.holds_sample;
       if (edge.holds_sample) edge.held_sample = pcm_in[lane][sample_count - 1];
     }
     edge.last_count = written[lane];
