@@ -93,6 +93,10 @@ Decoded DecodeCodes(InputFile& input, PcmWriter& writer, const CodecSettings& co
 
 void Decode(const ConversionArguments& args) {
   CheckCodecSettings(args.codec);
+  if (args.raw.endian && !IsRawPcmName(args.output)) {
+    throw FileError(kExitUsage, "--endian is for headerless PCM, not", args.output,
+                    "a WAV file is little-endian; name a .raw or .pcm output");
+  }
   InputFile input(args.input);
   const std::optional<ContainerLayout> container = ReadContainerFile(input);
   if (!container) RefuseNonCodes(input);

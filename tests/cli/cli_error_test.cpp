@@ -139,6 +139,11 @@ INSTANTIATE_TEST_SUITE_P(
                   2,
                   "refusing to overwrite the input './speech.wav': input and output are the same "
                   "file"},
+        ErrorCase{"EndianOfAWavOutput",
+                  {"decode", "codes.g722", "existing.g722", "--endian", "big"},
+                  2,
+                  "--endian is for headerless PCM, not 'existing.g722': a WAV file is "
+                  "little-endian; name a .raw or .pcm output"},
         ErrorCase{"PackedAt64000",
                   {"encode", "speech.wav", "existing.g722", "--packed"},
                   2,
