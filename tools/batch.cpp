@@ -5,6 +5,7 @@
 #include <map>
 #include <thread>
 
+#include "output_file.h"
 #include "report.h"
 #include "tool_error.h"
 #include "wording.h"
@@ -25,12 +26,6 @@ bool IsFolderName(const fs::path& name) {
 fs::path MadeUpName(const fs::path& input, const fs::path& folder, const std::string& extension) {
   if (input == "-") throw ToolError(kExitUsage, "standard input has no name to give its output");
   return folder / fs::path(input.filename()).replace_extension(extension);
-}
-
-void MakeFolder(const fs::path& folder) {
-  std::error_code error;
-  fs::create_directories(folder, error);
-  if (error) throw FileError(kExitOutput, "cannot create", folder, error.message());
 }
 
 // Two inputs of one stem would overwrite each other's output.

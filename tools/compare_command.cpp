@@ -16,8 +16,6 @@
 
 namespace g722kit::tool {
 
-namespace fs = std::filesystem;
-
 namespace {
 
 constexpr int kMaxFilterDelay = 64;  // samples: more than the two-band filters delay the output
@@ -73,11 +71,7 @@ void SaveTrial(const CompareArguments& args, const CodecSettings& codec, const T
 void Compare(const CompareArguments& args) {
   InputFile input(args.input);
   AudioReader reader(input, RawFormatOf(input, args.raw));
-  if (!args.out_dir.empty()) {
-    std::error_code error;
-    fs::create_directories(args.out_dir, error);
-    if (error) throw FileError(kExitOutput, "cannot create", args.out_dir, error.message());
-  }
+  if (!args.out_dir.empty()) MakeFolder(args.out_dir);
   std::vector<int16_t> narrow, wide;
   const auto append_to = [](std::vector<int16_t>& all) {
     return [&all](std::span<const int16_t> pcm, int64_t) {

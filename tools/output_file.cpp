@@ -175,4 +175,10 @@ void CheckDistinct(std::optional<FileId> input, const OutputFile& output) {
   }
 }
 
+void MakeFolder(const fs::path& folder) {
+  std::error_code error;
+  fs::create_directories(folder, error);
+  if (error) throw FileError(kExitOutput, "cannot create", folder, error.message());
+}
+
 }  // namespace g722kit::tool

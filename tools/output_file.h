@@ -66,4 +66,7 @@ std::filesystem::path FollowLinks(const std::filesystem::path& name);
 // Refuses (kExitUsage) an output that is the input file itself: the input would be lost.
 void CheckDistinct(std::optional<FileId> input, const OutputFile& output);
 
+// Creates a folder for outputs and its parents, as needed. Throws ToolError (kExitOutput).
+void MakeFolder(const std::filesystem::path& folder);
+
 }  // namespace g722kit::tool
