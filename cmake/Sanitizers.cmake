@@ -17,9 +17,10 @@ endif()
 if(G722KIT_TSAN)
   add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
   add_link_options(-fsanitize=thread)
-  # The environment of the tests that record through PulseAudio's uninstrumented client library.
+  # The suppressions of the tests that record through PulseAudio's uninstrumented client library,
+  # added to whatever TSAN_OPTIONS the caller set.
   set(G722KIT_SOUND_SERVER_TEST_ENVIRONMENT
-      "TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/e2e/tsan_pulseaudio.supp")
+      "TSAN_OPTIONS=string_append: suppressions=${PROJECT_SOURCE_DIR}/tests/e2e/tsan_pulseaudio.supp")
 endif()
 if(G722KIT_FUZZ)
   add_compile_options(-fsanitize=fuzzer-no-link)
