@@ -1,6 +1,6 @@
 // g722kit: the command-line tool over the g722kit library.
-#include "command_line.h"
-#include "system.h"
+#include "commands/command_line.h"
+#include "io/system.h"
 
 int main(int argc, char** argv) {
   g722kit::tool::InstallInterruptCleanup();

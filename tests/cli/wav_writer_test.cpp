@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "tool_error.h"
-#include "writers.h"
+#include "formats/writers.h"
+#include "messages/tool_error.h"
 
 namespace g722kit::tool {
 namespace {

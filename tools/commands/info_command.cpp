@@ -1,0 +1,108 @@
+// g722kit info FILE: what a file is - an audio file's fields, a G.722 WAV or AU file's codes, or
+// what a code file's size means.
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "commands/commands.h"
+#include "formats/g722_container.h"
+#include "io/audio_input.h"
+#include "io/input_file.h"
+#include "messages/tool_error.h"
+#include "messages/wording.h"
+
+namespace g722kit::tool {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void PrintAudio(const fs::path& file, const AudioFormat& format) {
+  std::printf("%s: %s\n", file.c_str(), format.name.c_str());
+  std::printf("  sample rate  %d Hz\n", format.rate);
+  std::printf("  channels     %d\n", format.channels);
+  std::printf("  frames       %lld\n", static_cast<long long>(format.frames));
+  std::printf("  duration     %.3f s\n", format.Seconds());
+}
+
+void PrintContainer(const fs::path& file, const ContainerLayout& layout, uint64_t bytes) {
+  const uint64_t codes = CodeBytesIn(layout, bytes);
+  const CodecSettings codec = ContainerCodec();
+  std::printf("%s: G.722 in %s, %s\n", file.c_str(), ContainerTitle(layout.container),
+              codec.Description().c_str());
+  std::printf("  sample rate  %d Hz\n", codec.PcmRate());
+  std::printf("  channels     1\n");
+  std::printf("  codes        %s\n", Counted(codes, "byte").c_str());
+  std::printf("  frames       %llu\n", static_cast<unsigned long long>(codes * 2));
+  std::printf("  duration     %.3f s\n", static_cast<double>(codes) / 8000);
+  if (layout.code_bytes && codes < *layout.code_bytes) {
+    std::printf("  the header announces %s of codes: the file is cut short\n",
+                Counted(*layout.code_bytes, "byte").c_str());
+  }
+}
+
+struct CodeFile {
+  uint64_t bytes = 0;
+  // The library's own code files (64000 bit/s, 8 kHz) have the two top bits of every byte set.
+  bool top_bits_set = true;
+};
+
+// Reads the input to its end.
+CodeFile ScanCodes(InputFile& input) {
+  CodeFile codes;
+  std::vector<uint8_t> chunk(65536);
+  while (const size_t count = input.Read(chunk)) {
+    codes.bytes += count;
+    codes.top_bits_set = codes.top_bits_set &&
+                         std::all_of(chunk.begin(), chunk.begin() + static_cast<ptrdiff_t>(count),
+                                     [](uint8_t byte) { return (byte & 0xC0) == 0xC0; });
+  }
+  return codes;
+}
+
+void PrintCodes(const fs::path& file, const CodeFile& file_codes) {
+  const uint64_t bytes = file_codes.bytes;
+  std::printf("%s: %s, not an audio file; as G.722 codes (8000 codes per second):\n", file.c_str(),
+              Counted(bytes, "byte").c_str());
+  struct Packing {
+    const char* name;
+    int bits;
+  };
+  for (const Packing& packing :
+       {Packing{"one code per byte, any bit rate", 8}, Packing{"packed at 56000 bit/s", 7},
+        Packing{"packed at 48000 bit/s", 6}}) {
+    const uint64_t codes = bytes * 8 / static_cast<uint64_t>(packing.bits);
+    std::printf("  %-32s %10llu codes  %9.3f s\n", packing.name,
+                static_cast<unsigned long long>(codes), static_cast<double>(codes) / 8000);
+  }
+  std::printf("  each code gives one sample at 8000 Hz, or two at 16000 Hz with --wideband\n");
+  if (bytes > 0 && file_codes.top_bits_set) {
+    std::printf("  every byte has its two top bits set, as in codes of 64000 bit/s, 8 kHz\n");
+  }
+}
+
+}  // namespace
+
+void Info(const fs::path& file, const RawOptions& raw) {
+  InputFile input(file);
+  const std::optional<RawPcm> raw_format = RawFormatOf(input, raw);
+  if (const std::optional<ContainerLayout> layout =
+          raw_format ? std::nullopt : ReadContainerFile(input)) {
+    return PrintContainer(file, *layout, input.size() ? *input.size() : ScanCodes(input).bytes);
+  }
+  std::optional<AudioFormat> format;
+  try {
+    AudioReader reader(input, raw_format);
+    format = reader.format();
+    if (!input.size()) {  // a stream tells its length by being read
+      reader.Read({});
+      format->frames = reader.frames_read();
+    }
+  } catch (const ToolError& error) {
+    if (error.code() != kExitFormat || !input.Seek(0)) throw;
+  }
+  if (format) return PrintAudio(file, *format);
+  PrintCodes(file, ScanCodes(input));
+}
+
+}  // namespace g722kit::tool

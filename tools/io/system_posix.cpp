@@ -1,0 +1,131 @@
+// POSIX implementation of system.h.
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <string>
+
+#include "io/system.h"
+
+namespace g722kit::tool {
+namespace {
+
+constexpr int kEndingSignals[] = {SIGHUP, SIGINT, SIGPIPE, SIGTERM};
+
+// Read by the signal handler, so plain storage and lock-free atomics only.
+char pending_file[4096];
+std::atomic<bool> has_pending_file{false};
+std::atomic<bool> defer_interrupts{false};
+volatile sig_atomic_t interrupt_requested = 0;
+
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+void OnSignal(int signal) {
+  if (defer_interrupts && signal != SIGPIPE) {
+    interrupt_requested = 1;
+    return;
+  }
+  if (has_pending_file) unlink(pending_file);
+  struct sigaction action {};
+  action.sa_handler = SIG_DFL;
+  sigaction(signal, &action, nullptr);
+  raise(signal);
+}
+
+sigset_t EndingSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int signal : kEndingSignals)
+    sigaddset(&set, signal);
+  return set;
+}
+
+}  // namespace
+
+std::optional<FileId> IdentifyOpenFile(int fd) {
+  struct stat info {};
+  if (fstat(fd, &info) != 0) return std::nullopt;
+  return FileId{info.st_dev, info.st_ino};
+}
+
+bool IsStdout(int fd) {
+  const std::optional<FileId> out = IdentifyOpenFile(STDOUT_FILENO);
+  return fd == STDOUT_FILENO || (out && IdentifyOpenFile(fd) == out);
+}
+
+bool WriteAll(int fd, std::span<const uint8_t> bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = write(fd, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes = bytes.subspan(static_cast<size_t>(written));
+  }
+  return true;
+}
+
+std::optional<int> DescriptorNamed(const std::filesystem::path& file) {
+  const std::string& name = file.native();
+  if (name == "/dev/stdin") return 0;
+  if (name == "/dev/stdout") return 1;
+  if (name == "/dev/stderr") return 2;
+  for (const std::string prefix : {"/dev/fd/", "/proc/self/fd/"}) {
+    if (!name.starts_with(prefix) || name.size() == prefix.size()) continue;
+    int fd = -1;
+    const char* end = name.data() + name.size();
+    const auto [stop, error] = std::from_chars(name.data() + prefix.size(), end, fd);
+    if (error == std::errc() && stop == end) return fd;
+  }
+  return std::nullopt;
+}
+
+bool StderrIsTerminal() {
+  return isatty(STDERR_FILENO) == 1;
+}
+
+int StderrColumns() {
+  winsize size{};
+  if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0) return 80;
+  return size.ws_col;
+}
+
+void InstallInterruptCleanup() {
+  struct sigaction action {};
+  action.sa_handler = OnSignal;
+  action.sa_mask = EndingSignals();  // one handler at a time
+  for (int signal : kEndingSignals)
+    sigaction(signal, &action, nullptr);
+}
+
+void RemoveOnInterrupt(const std::filesystem::path& file) {
+  has_pending_file = false;
+  const std::string& name = file.native();
+  if (name.empty() || name.size() >= sizeof pending_file) return;
+  std::memcpy(pending_file, name.c_str(), name.size() + 1);
+  has_pending_file = true;
+}
+
+void DeferInterrupts() {
+  defer_interrupts = true;
+}
+
+bool InterruptRequested() {
+  return interrupt_requested != 0;
+}
+
+void WithInterruptsHeld(const std::function<void()>& work) {
+  const sigset_t ending = EndingSignals();
+  sigset_t saved;
+  sigprocmask(SIG_BLOCK, &ending, &saved);
+  struct Restore {
+    const sigset_t& mask;
+    ~Restore() { sigprocmask(SIG_SETMASK, &mask, nullptr); }
+  } restore{saved};
+  work();
+}
+
+}  // namespace g722kit::tool
