@@ -69,6 +69,12 @@ void AdaptUpperScale(G722Band& band, int32_t high_code);
 // Shared by both initialisers: resets or allocates a record for a new stream.
 G722State* InitState(G722State* state, int32_t rate, int32_t options);
 
+// Whether a record's fields that size, shift or index memory, and its scale factors, lie within
+// what the codec leaves in them, for a call of that direction: the calls refuse a record that
+// its caller corrupted rather than run off memory.
+bool EncoderFieldsInRange(const G722State& state);
+bool DecoderFieldsInRange(const G722State& state);
+
 // Shared by both releases: frees a record that InitState allocated.
 int32_t ReleaseState(G722State* state);
 
