@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <random>
 
+#include "codec_variants.h"
 #include "g722kit/g722.h"
 #include "test_support.h"
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "codec_routines.h"
+#include "codec_variants.h"
 #include "g722kit/g722.h"
 #include "sha256.h"
 #include "test_support.h"

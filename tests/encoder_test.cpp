@@ -4,6 +4,7 @@
 #include <cstring>
 #include <random>
 
+#include "codec_variants.h"
 #include "g722kit/g722.h"
 #include "test_support.h"
 
