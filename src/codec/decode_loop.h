@@ -25,13 +25,12 @@ int32_t DecodeNarrowStream(G722State& state, int16_t* pcm_out, const uint8_t* co
                            int32_t count) {
   CodeReader<kPacked> reader = ReaderOf<kPacked>(state, codes_in, count);
   int32_t n = 0;
-  {
-    RecordBand<Simd> low(state.band[0]);
-    do {
-      pcm_out[n++] =
-          static_cast<int16_t>(NarrowSample(DecodeLower<kBitsPerCode>(low, reader.Next())));
-    } while (reader.More());
-  }
+  SubBand<Simd> low = LoadBand<Simd>(state.band[0]);
+  do {
+    pcm_out[n++] =
+        static_cast<int16_t>(NarrowSample(DecodeLower<kBitsPerCode>(low, reader.Next())));
+  } while (reader.More());
+  SaveBand(low, state.band[0]);
   reader.Finish(state.unpack_buffer, state.unpack_bits);
   return n;
 }
@@ -45,28 +44,28 @@ int32_t DecodeWideStream(G722State& state, int16_t* pcm_out, const uint8_t* code
   CodeReader<kPacked> reader = ReaderOf<kPacked>(state, codes_in, count);
   QmfLine line(state.qmf_history);
   int32_t n = 0;
-  {
-    RecordBand<Simd> low(state.band[0]);
-    RecordBand<Simd> high(state.band[1]);
-    int32_t codes[kQmfPassPairs];
-    int32_t rl[kQmfPassPairs];
-    do {
-      const int32_t pairs = reader.Take(codes, kQmfPassPairs);
-      for (int32_t pair = 0; pair < pairs; pair++)
-        rl[pair] = DecodeLower<kBitsPerCode>(low, codes[pair]);
-      int16_t* entries = line.pass();
-      for (int32_t pair = 0; pair < pairs; pair++) {
-        const int32_t rh = DecodeUpper(high, HighCode<kBitsPerCode>(codes[pair]));
-        int32_t first, second;
-        BandPair(rl[pair], rh, first, second);
-        entries[2 * pair] = static_cast<int16_t>(first);
-        entries[2 * pair + 1] = static_cast<int16_t>(second);
-      }
-      for (int32_t pair = 0; pair < pairs; pair++, n += 2)
-        Simd::QmfJoin(line.Window(pair), pcm_out + n);
-      line.EndPass(pairs);
-    } while (reader.More());
-  }
+  SubBand<Simd> low = LoadBand<Simd>(state.band[0]);
+  SubBand<Simd> high = LoadBand<Simd>(state.band[1]);
+  int32_t codes[kQmfPassPairs];
+  int32_t rl[kQmfPassPairs];
+  do {
+    const int32_t pairs = reader.Take(codes, kQmfPassPairs);
+    for (int32_t pair = 0; pair < pairs; pair++)
+      rl[pair] = DecodeLower<kBitsPerCode>(low, codes[pair]);
+    int16_t* entries = line.pass();
+    for (int32_t pair = 0; pair < pairs; pair++) {
+      const int32_t rh = DecodeUpper(high, HighCode<kBitsPerCode>(codes[pair]));
+      int32_t first, second;
+      BandPair(rl[pair], rh, first, second);
+      entries[2 * pair] = static_cast<int16_t>(first);
+      entries[2 * pair + 1] = static_cast<int16_t>(second);
+    }
+    for (int32_t pair = 0; pair < pairs; pair++, n += 2)
+      Simd::QmfJoin(line.Window(pair), pcm_out + n);
+    line.EndPass(pairs);
+  } while (reader.More());
+  SaveBand(low, state.band[0]);
+  SaveBand(high, state.band[1]);
   line.Store(state.qmf_history);
   reader.Finish(state.unpack_buffer, state.unpack_bits);
   return n;

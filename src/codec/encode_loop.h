@@ -15,22 +15,18 @@
 namespace g722kit {
 namespace {
 
-// A band of a record in locals for a call, written back to the record when the call ends.
+// A band of a record in locals for a call, and back.
 template <class Simd>
-class RecordBand : public SubBand<Simd> {
- public:
-  explicit RecordBand(G722Band& record) : SubBand<Simd>(FromRecord(record), 0), record_(record) {}
-  RecordBand(const RecordBand&) = delete;
-  RecordBand& operator=(const RecordBand&) = delete;
-  ~RecordBand() {
-    BandState<int32_t> state;
-    this->Save(state, 0);
-    ToRecord(state, record_);
-  }
+SubBand<Simd> LoadBand(const G722Band& record) {
+  return SubBand<Simd>(FromRecord(record), 0);
+}
 
- private:
-  G722Band& record_;
-};
+template <class Simd>
+void SaveBand(const SubBand<Simd>& band, G722Band& record) {
+  BandState<int32_t> state;
+  band.Save(state, 0);
+  ToRecord(state, record);
+}
 
 template <bool kPacked>
 CodeWriter<kPacked> WriterOf(const G722State& state, uint8_t* out) {
@@ -42,11 +38,10 @@ template <class Simd, bool kPacked>
 int32_t EncodeNarrowStream(G722State& state, uint8_t* codes_out, const int16_t* pcm_in,
                            int32_t count) {
   CodeWriter<kPacked> writer = WriterOf<kPacked>(state, codes_out);
-  {
-    RecordBand<Simd> low(state.band[0]);
-    for (int32_t i = 0; i < count; i++)
-      writer.Put(EncodeNarrow<Simd>(low, pcm_in[i]));
-  }
+  SubBand<Simd> low = LoadBand<Simd>(state.band[0]);
+  for (int32_t i = 0; i < count; i++)
+    writer.Put(EncodeNarrow<Simd>(low, pcm_in[i]));
+  SaveBand(low, state.band[0]);
   return writer.Finish(state.pack_buffer, state.pack_bits);
 }
 
@@ -61,29 +56,29 @@ int32_t EncodeWideStream(G722State& state, uint8_t* codes_out, const int16_t* pc
   QmfLine line(state.qmf_history);
   int32_t held = state.has_pending;
   if (held) line.pass()[0] = static_cast<int16_t>(state.pending_sample);
-  {
-    RecordBand<Simd> low(state.band[0]);
-    RecordBand<Simd> high(state.band[1]);
-    int32_t xl[kQmfPassPairs], xh[kQmfPassPairs], il[kQmfPassPairs];
-    int32_t i = 0;
-    do {
-      const int32_t taken = std::min(2 * kQmfPassPairs - held, count - i);
-      std::memcpy(line.pass() + held, pcm_in + i, sizeof(int16_t) * static_cast<size_t>(taken));
-      i += taken;
-      const int32_t samples = held + taken;
-      const int32_t pairs = samples / 2;
-      for (int32_t pair = 0; pair < pairs; pair++)
-        Simd::QmfSplit(line.Window(pair), xl[pair], xh[pair]);
-      for (int32_t pair = 0; pair < pairs; pair++)
-        il[pair] = EncodeLower(low, xl[pair]);
-      for (int32_t pair = 0; pair < pairs; pair++)
-        writer.Put(WideCode(il[pair], EncodeUpper(high, xh[pair])));
-      held = samples & 1;
-      const int16_t odd_sample = line.pass()[samples - 1];
-      line.EndPass(pairs);
-      if (held) line.pass()[0] = odd_sample;
-    } while (i < count);
-  }
+  SubBand<Simd> low = LoadBand<Simd>(state.band[0]);
+  SubBand<Simd> high = LoadBand<Simd>(state.band[1]);
+  int32_t xl[kQmfPassPairs], xh[kQmfPassPairs], il[kQmfPassPairs];
+  int32_t i = 0;
+  do {
+    const int32_t taken = std::min(2 * kQmfPassPairs - held, count - i);
+    std::memcpy(line.pass() + held, pcm_in + i, sizeof(int16_t) * static_cast<size_t>(taken));
+    i += taken;
+    const int32_t samples = held + taken;
+    const int32_t pairs = samples / 2;
+    for (int32_t pair = 0; pair < pairs; pair++)
+      Simd::QmfSplit(line.Window(pair), xl[pair], xh[pair]);
+    for (int32_t pair = 0; pair < pairs; pair++)
+      il[pair] = EncodeLower(low, xl[pair]);
+    for (int32_t pair = 0; pair < pairs; pair++)
+      writer.Put(WideCode(il[pair], EncodeUpper(high, xh[pair])));
+    held = samples & 1;
+    const int16_t odd_sample = line.pass()[samples - 1];
+    line.EndPass(pairs);
+    if (held) line.pass()[0] = odd_sample;
+  } while (i < count);
+  SaveBand(low, state.band[0]);
+  SaveBand(high, state.band[1]);
   line.Store(state.qmf_history);
   state.has_pending = held;
   if (held) state.pending_sample = line.pass()[0];
