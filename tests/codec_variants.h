@@ -45,8 +45,9 @@ class AtEveryVariant : public ::testing::TestWithParam<std::tuple<CodecVariant, 
 struct VariantName {
   template <class Param>
   std::string operator()(const ::testing::TestParamInfo<Param>& info) const {
+    constexpr size_t kParts = std::tuple_size_v<Param>;
     std::string name = std::get<0>(info.param).name;
-    if constexpr (std::tuple_size_v < Param >> 1) name += "_" + std::get<1>(info.param).name;
+    if constexpr (kParts == 2) name += "_" + std::get<1>(info.param).name;
     return name;
   }
 };
