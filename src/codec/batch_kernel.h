@@ -25,21 +25,6 @@ G722KIT_ALWAYS_INLINE void StoreRow(Row& row, int lane, V value) {
   StoreLanes(row.lane + lane, value);
 }
 
-// A band of a group in lane values while a chunk runs, saved back to the group when it ends.
-template <class Lanes>
-class GroupBand : public SubBand<Lanes> {
- public:
-  GroupBand(BandState<Row>& rows, int lane)
-      : SubBand<Lanes>(rows, lane), rows_(rows), lane_(lane) {}
-  GroupBand(const GroupBand&) = delete;
-  GroupBand& operator=(const GroupBand&) = delete;
-  ~GroupBand() { this->Save(rows_, lane_); }
-
- private:
-  BandState<Row>& rows_;
-  int lane_;
-};
-
 // The band-split filter's sums for code c: its window is the pairs c + 1 to c + kHistoryPairs.
 template <class V>
 G722KIT_ALWAYS_INLINE void QmfSumsOf(const ChunkRows& rows, int lane, int c, V& even, V& odd) {
@@ -53,9 +38,10 @@ void EncodeLanes(LaneGroup& group, ChunkRows& rows, int lane, int begin, int end
                  const KernelConfig& config) {
   using V = typename Lanes::V;
   if (config.pcm_8k) {
-    GroupBand<Lanes> low(group.band[0], lane);
+    SubBand<Lanes> low(group.band[0], lane);
     for (int c = begin; c < end; c++)
       StoreRow(rows.code[c], lane, EncodeNarrow(low, LoadRow<V>(rows.low[c], lane)));
+    low.Save(group.band[0], lane);
     return;
   }
   for (int c = begin; c < end; c++) {
@@ -65,45 +51,44 @@ void EncodeLanes(LaneGroup& group, ChunkRows& rows, int lane, int begin, int end
     StoreRow(rows.low[c], lane, xl);
     StoreRow(rows.high[c], lane, xh);
   }
-  {
-    GroupBand<Lanes> low(group.band[0], lane);
-    for (int c = begin; c < end; c++)
-      StoreRow(rows.code[c], lane, EncodeLower(low, LoadRow<V>(rows.low[c], lane)));
-  }
-  GroupBand<Lanes> high(group.band[1], lane);
+  SubBand<Lanes> low(group.band[0], lane);
+  for (int c = begin; c < end; c++)
+    StoreRow(rows.code[c], lane, EncodeLower(low, LoadRow<V>(rows.low[c], lane)));
+  low.Save(group.band[0], lane);
+  SubBand<Lanes> high(group.band[1], lane);
   for (int c = begin; c < end; c++) {
     const V ih = EncodeUpper(high, LoadRow<V>(rows.high[c], lane));
     StoreRow(rows.code[c], lane, WideCode(LoadRow<V>(rows.code[c], lane), ih));
   }
+  high.Save(group.band[1], lane);
 }
 
 template <int kBitsPerCode, class Lanes>
 void DecodeLanesAt(LaneGroup& group, ChunkRows& rows, int lane, int begin, int end, bool pcm_8k) {
   using V = typename Lanes::V;
   if (pcm_8k) {
-    GroupBand<Lanes> low(group.band[0], lane);
+    SubBand<Lanes> low(group.band[0], lane);
     for (int c = begin; c < end; c++) {
       const V recon = DecodeLower<kBitsPerCode>(low, LoadRow<V>(rows.code[c], lane));
       StoreRow(rows.low[c], lane, NarrowSample(recon));
     }
+    low.Save(group.band[0], lane);
     return;
   }
-  {
-    GroupBand<Lanes> low(group.band[0], lane);
-    for (int c = begin; c < end; c++)
-      StoreRow(rows.low[c], lane, DecodeLower<kBitsPerCode>(low, LoadRow<V>(rows.code[c], lane)));
+  SubBand<Lanes> low(group.band[0], lane);
+  for (int c = begin; c < end; c++)
+    StoreRow(rows.low[c], lane, DecodeLower<kBitsPerCode>(low, LoadRow<V>(rows.code[c], lane)));
+  low.Save(group.band[0], lane);
+  SubBand<Lanes> high(group.band[1], lane);
+  for (int c = begin; c < end; c++) {
+    const V code = LoadRow<V>(rows.code[c], lane);
+    const V high_recon = DecodeUpper(high, HighCode<kBitsPerCode>(code));
+    V first, second;
+    BandPair(LoadRow<V>(rows.low[c], lane), high_recon, first, second);
+    StoreRow(rows.first[kHistoryPairs + c], lane, first);
+    StoreRow(rows.second[kHistoryPairs + c], lane, second);
   }
-  {
-    GroupBand<Lanes> high(group.band[1], lane);
-    for (int c = begin; c < end; c++) {
-      const V code = LoadRow<V>(rows.code[c], lane);
-      const V high_recon = DecodeUpper(high, HighCode<kBitsPerCode>(code));
-      V first, second;
-      BandPair(LoadRow<V>(rows.low[c], lane), high_recon, first, second);
-      StoreRow(rows.first[kHistoryPairs + c], lane, first);
-      StoreRow(rows.second[kHistoryPairs + c], lane, second);
-    }
-  }
+  high.Save(group.band[1], lane);
   for (int c = begin; c < end; c++) {
     V even, odd, first, second;
     QmfSumsOf(rows, lane, c, even, odd);
