@@ -88,7 +88,8 @@ G722KIT_API G722State* G722EncoderInit(G722State* state, int32_t rate, int32_t o
 /*
  * Encodes sample_count signed 16-bit samples and returns the number of bytes written to
  * codes_out (0 when state, codes_out or pcm_in is NULL, sample_count <= 0 or a field of the
- * record is out of range, see G722State; nothing changes then). Every positive sample_count is accepted: a call writes at most one byte per sample.
+ * record is out of range, see G722State; nothing changes then). Every positive sample_count is
+ * accepted: a call writes at most one byte per sample.
  *
  * In 8 kHz mode each sample gives one code. In two-band mode each pair of samples gives one
  * code; an odd sample at the end of a call is kept in the record and paired with the first
