@@ -69,14 +69,14 @@ TEST(ToolContainer, HeadersAreTheInteroperableOnesAndDecodeLikeRawCodes) {
       EXPECT_EQ(Le(file, 54, 4), 8001u);
       EXPECT_EQ(std::vector<uint8_t>(file.begin() + 58, file.end() - 1), codes);
     } else {
-      ASSERT_EQ(file.size(), 24u + 8001) << c.name;
+      ASSERT_EQ(file.size(), 28u + 8001) << c.name;
       EXPECT_EQ(Text(file, 0), ".snd");
-      EXPECT_EQ(Be32(file, 4), 24u);      // data offset
+      EXPECT_EQ(Be32(file, 4), 28u);      // data offset, after an empty annotation
       EXPECT_EQ(Be32(file, 8), 8001u);    // data size
       EXPECT_EQ(Be32(file, 12), 24u);     // G.722 ADPCM
       EXPECT_EQ(Be32(file, 16), 16000u);  // samples per second
       EXPECT_EQ(Be32(file, 20), 1u);      // channels
-      EXPECT_EQ(std::vector<uint8_t>(file.begin() + 24, file.end()), codes);
+      EXPECT_EQ(std::vector<uint8_t>(file.begin() + 28, file.end()), codes);
     }
     const ToolResult decoded = RunTool({"decode", c.name, "out.wav"}, dir.path());
     ASSERT_EQ(decoded.exit_code, 0) << decoded.err;

@@ -111,14 +111,15 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         IoCase{"LinkStaysALinkAndItsTargetIsReplaced",
                "mkdir sub && echo old >sub/target.g722 && ln -s sub/target.g722 link.g722\n"
-               "g722kit encode speech.raw link.g722",
+               "g722kit encode -n speech.raw link.g722",
                0, "-> link.g722: 16000 bytes of codes", "",
                [](const TempDir& dir) {
                  EXPECT_TRUE(fs::is_symlink(dir / "link.g722"));
                  ExpectBytes(dir / "sub/target.g722", Codes());
                }},
         IoCase{"DanglingLinkGetsItsTargetCreated",
-               "ln -s new.g722 link.g722 && g722kit encode speech.wav link.g722", 0, "-> link", "",
+               "ln -s new.g722 link.g722 && g722kit encode -n speech.wav link.g722", 0, "-> link",
+               "",
                [](const TempDir& dir) {
                  EXPECT_TRUE(fs::is_symlink(dir / "link.g722"));
                  ExpectBytes(dir / "new.g722", Codes());
@@ -126,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
         IoCase{"ReplacedFileKeepsModeOwnerAndHardLinks",
                "echo old >out.g722 && chmod 640 out.g722 && ln out.g722 other.g722\n"
                "chown 1234:1234 out.g722 2>/dev/null\n"  // root only: the owner case
-               "g722kit encode -q speech.raw out.g722",
+               "g722kit encode -qn speech.raw out.g722",
                0, "", "",
                [](const TempDir& dir) {
                  ExpectBytes(dir / "other.g722", Codes());
@@ -136,7 +137,7 @@ INSTANTIATE_TEST_SUITE_P(
                  EXPECT_EQ(info.st_mode & 07777, 0640u);
                  EXPECT_EQ(info.st_uid, geteuid() == 0 ? 1234u : geteuid());
                }},
-        IoCase{"LongestNamesWork", "g722kit encode -q speech.raw $(printf 'n%.0s' {1..250}).g722",
+        IoCase{"LongestNamesWork", "g722kit encode -qn speech.raw $(printf 'n%.0s' {1..250}).g722",
                0, "", "",
                [](const TempDir& dir) {
                  ExpectBytes(dir / (std::string(250, 'n') + ".g722"), Codes());
@@ -147,20 +148,22 @@ INSTANTIATE_TEST_SUITE_P(
                "g722kit encode speech.wav /dev/null --wideband\n"
                "g722kit decode codes.g722 /dev/null\n"
                "g722kit decode codes.g722 /dev/null --bitrate 48000 --packed",
-               0, "codes.g722 (16000 bytes) -> /dev/null: 2.67 s at 8000 Hz", ""},
-        IoCase{"FifoIsWrittenDirectly",
-               "mkfifo out.wav && (cat out.wav >got.wav &) && g722kit decode -q codes.g722 out.wav",
-               0, "", "",
-               [](const TempDir& dir) { ExpectSamples(dir / "got.wav", Decoded(G722Option8k)); }},
+               0, "codes.g722 (16000 bytes) -> /dev/null: 2.67 s at 16000 Hz", ""},
+        IoCase{
+            "FifoIsWrittenDirectly",
+            "mkfifo out.wav && cat out.wav >got.wav & g722kit decode -q codes.g722 out.wav && wait",
+            0, "", "",
+            [](const TempDir& dir) { ExpectSamples(dir / "got.wav", Decoded(G722Option8k)); }},
         IoCase{"DashIsStdoutAndTheSummaryGoesToStderr",
-               "g722kit encode speech.wav - >codes-out.g722", 0, "",
+               "g722kit encode -n speech.wav - >codes-out.g722", 0, "",
                "speech.wav (8000 Hz, 1 channel, 2.00 s) -> -: 16000 bytes of codes",
                [](const TempDir& dir) { ExpectBytes(dir / "codes-out.g722", Codes()); }},
         IoCase{"PipeOnStdoutGetsAWavStream", "g722kit decode -q codes.g722 - | cat >got.wav", 0, "",
                "",
                [](const TempDir& dir) { ExpectSamples(dir / "got.wav", Decoded(G722Option8k)); }},
         IoCase{"DevStdoutIsTheDescriptor",
-               "g722kit decode -q codes.g722 /dev/stdout --wideband >got.wav", 0, "", "",
+               "g722kit decode -q codes.g722 /dev/stdout --wideband >got.wav", 0, "",
+               "decoded as two-band, as -w asks",
                [](const TempDir& dir) {
                  EXPECT_TRUE(fs::is_symlink("/dev/stdout"));
                  ExpectSamples(dir / "got.wav", Decoded(0));
@@ -210,12 +213,12 @@ INSTANTIATE_TEST_SUITE_P(
         IoCase{"StdinPipe", "cat codes.g722 | g722kit decode - out.wav", 0,
                std::string("- ") + kDecodedSummary, "",
                [](const TempDir& dir) { ExpectSamples(dir / "out.wav", Decoded(G722Option8k)); }},
-        IoCase{"ProcessSubstitution", "g722kit decode <(cat codes.g722) out.wav --wideband", 0,
-               "(16000 bytes) -> out.wav: 2.00 s at 16000 Hz", "",
-               [](const TempDir& dir) { ExpectSamples(dir / "out.wav", Decoded(0)); }},
+        IoCase{"ProcessSubstitution", "g722kit decode <(cat codes.g722) out.wav", 0,
+               "(16000 bytes) -> out.wav: 2.00 s at 8000 Hz", "",
+               [](const TempDir& dir) { ExpectSamples(dir / "out.wav", Decoded(G722Option8k)); }},
         IoCase{"NamedFifoIsOpenedOnce",
                "mkfifo in.raw && (cat speech.raw >in.raw &)\n"
-               "g722kit encode in.raw out.g722",
+               "g722kit encode -n in.raw out.g722",
                0, "in.raw (8000 Hz, 1 channel, 2.00 s) -> out.g722: 16000 bytes of codes", "",
                HasCodes()},
         IoCase{"DevStdinInABatch",  // each file is converted by a worker process
@@ -227,11 +230,11 @@ INSTANTIATE_TEST_SUITE_P(
         IoCase{"InfoAndCompareReadStdin",
                "g722kit info - <codes.g722 && cat speech.wav | g722kit compare - >/dev/null", 0,
                "-: 16000 bytes, not an audio file", ""},
-        IoCase{"WavOnStdin", "g722kit encode - out.g722 <speech.wav", 0,
+        IoCase{"WavOnStdin", "g722kit encode -n - out.g722 <speech.wav", 0,
                "- (8000 Hz, 1 channel, 2.00 s) -> out.g722", "", HasCodes()},
-        IoCase{"FlacThroughAPipe", "cat speech.flac | g722kit encode -q - out.g722", 0, "", "",
+        IoCase{"FlacThroughAPipe", "cat speech.flac | g722kit encode -qn - out.g722", 0, "", "",
                HasCodes()},
-        IoCase{"AiffThroughAPipe", "cat speech.aiff | g722kit encode -q - out.g722", 0, "", "",
+        IoCase{"AiffThroughAPipe", "cat speech.aiff | g722kit encode -qn - out.g722", 0, "", "",
                HasCodes()},
         IoCase{"RawOfAnotherRateAndByteOrder",
                "g722kit encode -q --wideband --rate 16000 --endian big wide.pcm out.g722", 0, "",
@@ -240,7 +243,7 @@ INSTANTIATE_TEST_SUITE_P(
                  ExpectBytes(dir / "out.g722", EncodeAll(64000, 0, WideSpeech()));
                }},
         IoCase{"NamesThatAreNotUtf8",
-               "g722kit encode -q speech.raw $'bad\\xff.g722'\n"
+               "g722kit encode -qn speech.raw $'bad\\xff.g722'\n"
                "g722kit decode -q $'bad\\xff.g722' $'bad\\xff.wav' && mv $'bad\\xff.wav' out.wav",
                0, "", "",
                [](const TempDir& dir) { ExpectSamples(dir / "out.wav", Decoded(G722Option8k)); }},
