@@ -62,6 +62,27 @@ TEST(ToolBatch, ConvertsEveryFileReportsTheWorstAndReplacesNothingUnasked) {
   EXPECT_EQ(RunTool({"encode", "a.wav"}, dir.path()).exit_code, 5);
 }
 
+// A worker that a signal ends fails its file, and so the run.
+TEST(ToolBatch, WorkerEndedBySignalFailsItsFile) {
+  TempDir dir;
+  WriteWav(dir / "b.wav", ToneMix(8000, 1, 0.5));
+  const ToolResult result = RunScript(
+      "mkfifo a.raw && { g722kit encode a.raw b.wav -o out -j 2 & } && run=$!\n"
+      "for i in {1..400}; do [ -e out/b.g722 ] && break; sleep 0.05; done\n"
+      "tree() { for c in $(pgrep -P \"$1\"); do echo \"$c\"; tree \"$c\"; done; }\n"
+      "for p in $(tree $run); do\n"
+      "  tr '\\0' ' ' </proc/$p/cmdline | grep -q -- '--worker 0 ' && kill -KILL $p\n"
+      "done\n"
+      "wait $run",
+      dir.path());
+  EXPECT_EQ(result.exit_code, 1);
+  EXPECT_NE(result.out.find("2 files: 1 encoded, 1 failed\n"), std::string::npos) << result.out;
+  EXPECT_NE(
+      result.err.find("g722kit: cannot convert 'a.raw': its worker process ended by signal 9"),
+      std::string::npos)
+      << result.err;
+}
+
 TEST(ToolWording, OneByteIsNotBytes) {
   TempDir dir;
   WriteBytes(dir / "one.raw", {0x10, 0x00});
