@@ -203,6 +203,13 @@ INSTANTIATE_TEST_SUITE_P(
                    ExpectSamples(dir / name, Decoded(G722Option8k));
                  }
                }},
+        IoCase{"BashCompletesCommandsOptionsAndValues",
+               "source " G722KIT_COMPLETION "\n"
+               "c() { COMP_WORDS=(\"$@\"); COMP_CWORD=$(($# - 1)); _g722kit; echo "
+               "\"${COMPREPLY[*]}\"; }\n"
+               "c g722kit en && c g722kit decode --en && c g722kit encode --container ''\n"
+               "c g722kit decode -b 4 && c g722kit info codes.g7",
+               0, "encode\n--endian\nwav au raw\n48000\ncodes.g722\n", ""},
         IoCase{"RawOutputHasNoHeader", "g722kit decode -q codes.g722 out.raw --endian big", 0, "",
                "",
                [](const TempDir& dir) {
