@@ -52,7 +52,7 @@ CLI::App* AddCommand(CLI::App& app, const std::string& name, const std::string& 
 }
 
 // A whole number from text, or a usage error that says what is wrong with it, such as
-// "--seconds 1.5: not a whole number; expected 1 to 86400 seconds".
+// "--seconds 1.5: not a whole number; expected whole seconds from 1 to 86400".
 int ParseNumber(const std::string& name, const std::string& text, const std::string& expected,
                 const std::function<bool(int)>& accepted) {
   size_t used = 0;

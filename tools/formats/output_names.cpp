@@ -67,11 +67,11 @@ std::optional<int> SndfileFormatOf(const std::string& extension) {
   return found;
 }
 
-// ".aif .aiff .au ...": the extensions libsndfile writes by.
+// ".aif .aiff .au ...": the extensions libsndfile writes by, but those decode takes for its own.
 std::string SndfileExtensions() {
   std::set<std::string> all;
   ForEachSndfileExtension([&](const std::string& known, int) {
-    all.insert(known);
+    if (known != "wav" && known != "raw") all.insert(known);
     return false;
   });
   std::string list;
