@@ -36,6 +36,7 @@ BandEvidence LookAtCodes(InputFile& input, const CodecSettings& codec, uint64_t 
   UpperBandScan scan(codec);
   BandEvidence evidence;
   std::vector<uint8_t> chunk(kLookBytes);
+  input.Seek(0);
   while (!scan.varies() && evidence.bytes < limit) {
     const size_t wanted =
         static_cast<size_t>(std::min<uint64_t>(chunk.size(), limit - evidence.bytes));

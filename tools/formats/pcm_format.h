@@ -1,7 +1,9 @@
 // How headerless 16-bit PCM is laid out: the tool's raw input and output.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <span>
 #include <vector>
@@ -28,6 +30,10 @@ struct RawOptions {
 inline void StoreSamples(std::span<const int16_t> samples, Endian endian,
                          std::vector<uint8_t>& bytes) {
   bytes.resize(samples.size() * 2);
+  if ((endian == Endian::kLittle) == (std::endian::native == std::endian::little)) {
+    std::memcpy(bytes.data(), samples.data(), bytes.size());  // the machine's own order
+    return;
+  }
   const size_t low = endian == Endian::kLittle ? 0 : 1;
   for (size_t i = 0; i < samples.size(); i++) {
     const auto sample = static_cast<uint16_t>(samples[i]);
