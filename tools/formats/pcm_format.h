@@ -1,9 +1,9 @@
 // How headerless 16-bit PCM is laid out: the tool's raw input and output.
 #pragma once
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
-#include <cstring>
 #include <optional>
 #include <span>
 #include <vector>
@@ -31,7 +31,8 @@ inline void StoreSamples(std::span<const int16_t> samples, Endian endian,
                          std::vector<uint8_t>& bytes) {
   bytes.resize(samples.size() * 2);
   if ((endian == Endian::kLittle) == (std::endian::native == std::endian::little)) {
-    std::memcpy(bytes.data(), samples.data(), bytes.size());  // the machine's own order
+    const auto* machine_order = reinterpret_cast<const uint8_t*>(samples.data());
+    std::copy_n(machine_order, bytes.size(), bytes.data());
     return;
   }
   const size_t low = endian == Endian::kLittle ? 0 : 1;
