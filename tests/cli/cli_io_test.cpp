@@ -164,11 +164,11 @@ INSTANTIATE_TEST_SUITE_P(
                "g722kit decode codes.g722 /dev/null\n"
                "g722kit decode codes.g722 /dev/null --bitrate 48000 --packed",
                0, "codes.g722 (16000 bytes) -> /dev/null: 2.67 s at 16000 Hz", ""},
-        IoCase{
-            "FifoIsWrittenDirectly",
-            "mkfifo out.wav && cat out.wav >got.wav & g722kit decode -q codes.g722 out.wav && wait",
-            0, "", "",
-            [](const TempDir& dir) { ExpectSamples(dir / "got.wav", Decoded(G722Option8k)); }},
+        IoCase{"FifoIsWrittenDirectly",
+               "mkfifo out.wav && { cat out.wav >got.wav & } && g722kit decode -q codes.g722 "
+               "out.wav && wait",
+               0, "", "",
+               [](const TempDir& dir) { ExpectSamples(dir / "got.wav", Decoded(G722Option8k)); }},
         IoCase{"DashIsStdoutAndTheSummaryGoesToStderr",
                "g722kit encode -n speech.wav - >codes-out.g722", 0, "",
                "speech.wav (8000 Hz, 1 channel, 2.00 s) -> -: 16000 bytes of codes",

@@ -158,7 +158,7 @@ std::optional<int32_t> StopRecorder() {
 void CheckInput(const std::string& device) {
   RecordingOutput probe("/dev/null");
   StartRecorder(probe, device);
-  G711ADPCMSoundRecorderStop();
+  StopRecorder();
   probe.Finish();
   std::printf("the audio input opens\n");
 }
