@@ -126,6 +126,10 @@ G722KIT_API int32_t G711ADPCMSoundRecorderStart(const char16_t* path);
  * delivered reached it, G711ADPCMSoundRecorderStatus tells. With no recording running it
  * touches no device or file and returns the count as it stands: 0 before the first recording
  * and after a Start that failed, the last recording's count after a Stop.
+ *
+ * Stop waits for the device to stop, and so blocks for as long as the system's audio driver
+ * does: a sound server that hangs can hold it for a minute or more. The file needs no Stop to
+ * be valid (see Start), so a host that cannot wait may read it, or end, meanwhile.
  */
 G722KIT_API int32_t G711ADPCMSoundRecorderStop(void);
 

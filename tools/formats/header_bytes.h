@@ -2,6 +2,7 @@
 // order, as WAV (little-endian) and AU (big-endian) headers store them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -13,11 +14,13 @@ class HeaderBytes {
   void Tag(const char (&tag)[5]) { out_.insert(out_.end(), tag, tag + 4); }
   void Le16(uint32_t value) { Put(value, 2, false); }
   void Le32(uint32_t value) { Put(value, 4, false); }
+  void Le64(uint64_t value) { Put(value, 8, false); }
   void Be32(uint32_t value) { Put(value, 4, true); }
+  void Zeros(size_t count) { out_.insert(out_.end(), count, 0); }
   std::vector<uint8_t> Take() { return std::move(out_); }
 
  private:
-  void Put(uint32_t value, int width, bool big_endian) {
+  void Put(uint64_t value, int width, bool big_endian) {
     for (int i = 0; i < width; i++) {
       const int shift = 8 * (big_endian ? width - 1 - i : i);
       out_.push_back(static_cast<uint8_t>(value >> shift));

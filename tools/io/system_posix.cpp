@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -83,6 +84,11 @@ std::optional<int> DescriptorNamed(const std::filesystem::path& file) {
   return std::nullopt;
 }
 
+std::filesystem::path TemporaryFolder() {
+  const char* folder = std::getenv("TMPDIR");
+  return folder != nullptr && *folder != '\0' ? folder : "/tmp";
+}
+
 bool StderrIsTerminal() {
   return isatty(STDERR_FILENO) == 1;
 }
@@ -99,6 +105,10 @@ void InstallInterruptCleanup() {
   action.sa_mask = EndingSignals();  // one handler at a time
   for (int signal : kEndingSignals)
     sigaction(signal, &action, nullptr);
+}
+
+void IgnoreFileSizeSignal() {
+  signal(SIGXFSZ, SIG_IGN);
 }
 
 void RemoveOnInterrupt(const std::filesystem::path& file) {
