@@ -1,7 +1,6 @@
 #include "concealer.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace g722kit {
 namespace {
