@@ -266,11 +266,18 @@ G722KIT_API int32_t G722BatchEncode(G722Batch* batch, uint8_t* const* codes_out,
  * whole packed code still held at the end of a call waits for the next). Each pcm_out[i] needs
  * the room G722DecodeCodes would need for stream i.
  *
+ * Lost packets (one code per byte only): a NULL codes_in[i] means that stream i's byte_count
+ * bytes of this call were lost. That stream is concealed exactly as a G722PacketDecoder
+ * conceals (the batch keeps each stream's recent output for it), the others decode as before:
+ * every stream's samples are bit for bit those of a G722PacketDecoder of the same
+ * configuration fed the same calls and losses. This changes what the batch did before, when a
+ * NULL entry made the call return 0 and change nothing; a packed batch still does that.
+ *
  * Returns the number of samples written to each pcm_out[i]; as for G722BatchEncode, a stream
  * reset while the others held packed bits may write a different count, and the return is then
  * the largest. Returns 0 and changes nothing when batch is NULL or an encoder, when pcm_out,
- * codes_in or any of their stream_count entries is NULL, or when byte_count <= 0 or
- * byte_count > G722MaxDecodeBytes.
+ * codes_in or any entry of pcm_out is NULL, when an entry of codes_in is NULL in a packed batch,
+ * or when byte_count <= 0 or byte_count > G722MaxDecodeBytes.
  */
 G722KIT_API int32_t G722BatchDecode(G722Batch* batch, int16_t* const* pcm_out,
                                     const uint8_t* const* codes_in, int32_t byte_count);
