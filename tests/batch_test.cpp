@@ -1,5 +1,6 @@
 // The batch codec: every stream's output is what a single-stream record gives for the same calls,
-// at every instruction set, for any stream count, call size, reset and flush.
+// at every instruction set, for any stream count, call size, reset and flush; with lost packets
+// (NULL codes) in an unpacked decoder, what a G722PacketDecoder gives.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -31,6 +32,8 @@ constexpr int kMaxCall = 700;
 
 // Runs `calls` random calls on a batch of `streams` streams and on one record per stream, with
 // random resets and flushes between them, and compares every output, count and unwritten byte.
+// An unpacked decoder batch loses a quarter of its streams' codes, and a packet decoder per
+// stream stands for the record.
 void CompareWithRecords(const CodecConfig& config, bool encoder, int streams, int calls,
                         const std::vector<std::vector<uint8_t>>& inputs, std::mt19937& random) {
   G722Batch* batch = encoder ? G722BatchEncoderCreate(streams, config.rate, config.options)
@@ -46,6 +49,10 @@ void CompareWithRecords(const CodecConfig& config, bool encoder, int streams, in
   };
   for (G722State& record : records)
     start_record(record);
+  const bool lossy = !encoder && !(config.options & G722OptionPacked);
+  std::vector<G722PacketDecoder*> packets;
+  for (int i = 0; lossy && i < streams; i++)
+    packets.push_back(G722PacketDecoderCreate(config.rate, config.options));
   // Room for the largest output of a call, and bytes after it that must stay unwritten.
   std::vector<std::vector<uint8_t>> outputs(streams, std::vector<uint8_t>(8 * kMaxCall + 16));
   std::vector<uint8_t> expected(8 * kMaxCall + 16);
@@ -70,6 +77,7 @@ void CompareWithRecords(const CodecConfig& config, bool encoder, int streams, in
       }
       EXPECT_EQ(G722BatchResetStream(batch, i), 1);
       start_record(records[i]);
+      if (lossy) G722PacketDecoderReset(packets[i]);
     }
 
     const int32_t count = sizes[random() % std::size(sizes)];
@@ -79,7 +87,7 @@ void CompareWithRecords(const CodecConfig& config, bool encoder, int streams, in
     for (int i = 0; i < streams; i++) {
       std::fill(outputs[i].begin(), outputs[i].end(), kUnwritten);
       out.push_back(outputs[i].data());
-      in.push_back(inputs[i].data() + offset);
+      in.push_back(lossy && random() % 4 == 0 ? nullptr : inputs[i].data() + offset);
     }
     const int32_t largest =
         encoder ? G722BatchEncode(batch, out.data(),
@@ -89,17 +97,20 @@ void CompareWithRecords(const CodecConfig& config, bool encoder, int streams, in
     int32_t largest_expected = 0;
     for (int i = 0; i < streams; i++) {
       std::fill(expected.begin(), expected.end(), kUnwritten);
-      const int32_t want =
-          encoder ? G722EncodeSamples(&records[i], expected.data(),
-                                      reinterpret_cast<const int16_t*>(in[i]), count)
-                  : G722DecodeCodes(&records[i], reinterpret_cast<int16_t*>(expected.data()), in[i],
-                                    count);
+      auto* pcm = reinterpret_cast<int16_t*>(expected.data());
+      const int32_t want = encoder
+                               ? G722EncodeSamples(&records[i], expected.data(),
+                                                   reinterpret_cast<const int16_t*>(in[i]), count)
+                           : lossy ? G722PacketDecode(packets[i], pcm, in[i], count)
+                                   : G722DecodeCodes(&records[i], pcm, in[i], count);
       largest_expected = std::max(largest_expected, want);
       ASSERT_EQ(G722BatchStreamCount(batch, i), want) << "stream " << i << ", call " << call;
       ASSERT_EQ(outputs[i], expected) << "stream " << i << ", call " << call << " of " << count;
     }
     ASSERT_EQ(largest, largest_expected) << "call " << call;
   }
+  for (G722PacketDecoder* packet : packets)
+    G722PacketDecoderRelease(packet);
   G722BatchRelease(batch);
 }
 
@@ -164,6 +175,7 @@ TEST(BatchCodecCalls, RefusedCallsChangeNothing) {
   const int16_t* pcm_in[2] = {pcm, pcm};
   const int16_t* one_pcm_missing[2] = {pcm, nullptr};
   const uint8_t* codes_in[2] = {codes, codes};
+  const uint8_t* one_packet_lost[2] = {codes, nullptr};  // refused: the decoder is packed
   uint8_t* codes_out[2] = {bytes[0], bytes[1]};
   int16_t* pcm_out[2] = {samples[0], samples[1]};
   const int32_t too_many = G722MaxDecodeBytes + 1;
@@ -177,6 +189,7 @@ TEST(BatchCodecCalls, RefusedCallsChangeNothing) {
       G722BatchEncode(decoder, codes_out, pcm_in, 4),
       G722BatchDecode(encoder, pcm_out, codes_in, 4),
       G722BatchDecode(decoder, pcm_out, nullptr, 4),
+      G722BatchDecode(decoder, pcm_out, one_packet_lost, 4),
       G722BatchDecode(decoder, pcm_out, codes_in, too_many),
       G722BatchResetStream(encoder, 2),
       G722BatchResetStream(nullptr, 0),

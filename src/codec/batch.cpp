@@ -2,8 +2,11 @@
 // call runs the streams group by group, and each group chunk by chunk: the streams' inputs are
 // spread into lane rows, the kernels of the active instruction set code them, and the outputs
 // are gathered back into each stream's buffer. A stream can be read out as a single-stream record
-// and written back, which is how streams start afresh and are flushed. No exception can reach a
-// C caller: every allocation is std::nothrow, and the rest is arithmetic and copies.
+// and written back, which is how streams start afresh and are flushed, and how a stream whose
+// codes were lost is concealed: its lane decodes stand-in codes with the others, then the
+// stream's own record, concealed as a G722PacketDecoder conceals, is written back over it. No
+// exception can reach a C caller: every allocation is std::nothrow, and the rest is arithmetic
+// and copies.
 #include <algorithm>
 #include <new>
 
@@ -11,6 +14,7 @@
 #include "code_stream.h"
 #include "codec.h"
 #include "codec_routines.h"
+#include "concealer.h"
 
 using namespace g722kit;
 using namespace g722kit::batch;
@@ -35,6 +39,10 @@ struct G722Batch {
   LaneGroup* groups;
   ChunkRows* rows;
   StreamEdge* edges;
+  // Unpacked decoders: each stream's concealment of lost codes, and the records of the streams
+  // lost in the running call.
+  Concealer* concealers;
+  G722State* lost;
 };
 
 namespace {
@@ -118,6 +126,16 @@ G722Batch* CreateBatch(bool encoder, int32_t stream_count, int32_t rate, int32_t
   if (batch->groups == nullptr || batch->rows == nullptr || batch->edges == nullptr) {
     G722BatchRelease(batch);
     return nullptr;
+  }
+  if (!encoder && !batch->fresh.packed) {
+    batch->concealers = new (std::nothrow) Concealer[stream_count];
+    batch->lost = new (std::nothrow) G722State[stream_count];
+    if (batch->concealers == nullptr || batch->lost == nullptr) {
+      G722BatchRelease(batch);
+      return nullptr;
+    }
+    for (int32_t i = 0; i < stream_count; i++)
+      batch->concealers[i].Reset();
   }
   // Lanes without a stream run idle in the kernels, on the state of a fresh stream.
   StreamEdge idle{};
@@ -258,14 +276,25 @@ void DecodeGroup(G722Batch& batch, int32_t g, const LaneKernels& kernels, int16_
   ChunkRows& rows = *batch.rows;
   CodeReader<kPacked> readers[kGroupLanes] = {};
   for (int lane = 0; lane < lanes; lane++) {
+    if (codes_in[lane] == nullptr) continue;
     readers[lane] = CodeReader<kPacked>(codes_in[lane], byte_count, batch.fresh.bits_per_code,
                                         edges[lane].bit_buffer, edges[lane].bits);
   }
-  int32_t written[kGroupLanes] = {};  // samples written so far
+  int32_t written[kGroupLanes] = {};    // samples written so far
+  int32_t stand_ins[kGroupLanes] = {};  // a lost stream's lane: zero codes given so far
   auto fill = [&](int lane) {
+    if (codes_in[lane] == nullptr) {
+      const int count =
+          static_cast<int>(std::min<int32_t>(kChunkCodes, byte_count - stand_ins[lane]));
+      for (int c = 0; c < count; c++)
+        rows.code[c].lane[lane] = 0;
+      stand_ins[lane] += count;
+      return count;
+    }
     return readers[lane].More() ? readers[lane].Take(LaneCodes{rows, lane}, kChunkCodes) : 0;
   };
   auto drain = [&](int lane, int count) {
+    if (codes_in[lane] == nullptr) return;
     int16_t* out = pcm_out[lane] + written[lane];
     for (int c = 0; c < count; c++) {
       if (batch.fresh.pcm_8k) {
@@ -280,9 +309,34 @@ void DecodeGroup(G722Batch& batch, int32_t g, const LaneKernels& kernels, int16_
   CodeGroup(batch, g, kernels, fill, drain);
 
   for (int lane = 0; lane < lanes; lane++) {
+    if (codes_in[lane] == nullptr) continue;
     readers[lane].Finish(edges[lane].bit_buffer, edges[lane].bits);
     edges[lane].last_count = written[lane];
   }
+}
+
+// Unpacked decoders, after the kernels: each lost stream is concealed on its record as it was
+// before the call, which then replaces what its lane decoded; each received stream's output is
+// kept, cross-faded first when it follows a loss.
+void ConcealAndKeep(G722Batch& batch, int16_t* const* pcm_out, const uint8_t* const* codes_in,
+                    int32_t byte_count) {
+  for (int32_t i = 0; i < batch.stream_count; i++) {
+    if (codes_in[i] == nullptr) {
+      batch.edges[i].last_count =
+          batch.concealers[i].Conceal(batch.lost[i], pcm_out[i], byte_count);
+      WriteStream(batch, i, batch.lost[i]);
+    } else {
+      batch.concealers[i].Received(batch.fresh, pcm_out[i], batch.edges[i].last_count);
+    }
+  }
+}
+
+// The largest count that the last call wrote for a stream.
+int32_t LargestCount(const G722Batch& batch) {
+  int32_t largest = 0;
+  for (int32_t i = 0; i < batch.stream_count; i++)
+    largest = std::max(largest, batch.edges[i].last_count);
+  return largest;
 }
 
 // Codes every group with code_group(g, first stream of g); returns the largest count written.
@@ -290,10 +344,7 @@ template <class CodeGroupOf>
 int32_t CodeEveryGroup(G722Batch& batch, CodeGroupOf&& code_group) {
   for (int32_t g = 0; g < GroupCount(batch); g++)
     code_group(g, g * kGroupLanes);
-  int32_t largest = 0;
-  for (int32_t i = 0; i < batch.stream_count; i++)
-    largest = std::max(largest, batch.edges[i].last_count);
-  return largest;
+  return LargestCount(batch);
 }
 
 bool ValidStream(const G722Batch* batch, int32_t stream_index) {
@@ -331,17 +382,24 @@ int32_t G722BatchEncode(G722Batch* batch, uint8_t* const* codes_out, const int16
 int32_t G722BatchDecode(G722Batch* batch, int16_t* const* pcm_out, const uint8_t* const* codes_in,
                         int32_t byte_count) {
   if (batch == nullptr || batch->encoder || byte_count <= 0 || byte_count > G722MaxDecodeBytes ||
-      !AllStreamsGiven(*batch, pcm_out) || !AllStreamsGiven(*batch, codes_in)) {
+      !AllStreamsGiven(*batch, pcm_out) || codes_in == nullptr) {
     return 0;
   }
   const LaneKernels& kernels = ActiveRoutines().lanes;
-  return CodeEveryGroup(*batch, [&](int32_t g, int32_t first) {
-    if (batch->fresh.packed) {
+  if (batch->fresh.packed) {
+    if (!AllStreamsGiven(*batch, codes_in)) return 0;
+    return CodeEveryGroup(*batch, [&](int32_t g, int32_t first) {
       DecodeGroup<true>(*batch, g, kernels, pcm_out + first, codes_in + first, byte_count);
-    } else {
-      DecodeGroup<false>(*batch, g, kernels, pcm_out + first, codes_in + first, byte_count);
-    }
+    });
+  }
+  for (int32_t i = 0; i < batch->stream_count; i++) {
+    if (codes_in[i] == nullptr) ReadStream(*batch, i, batch->lost[i]);
+  }
+  CodeEveryGroup(*batch, [&](int32_t g, int32_t first) {
+    DecodeGroup<false>(*batch, g, kernels, pcm_out + first, codes_in + first, byte_count);
   });
+  ConcealAndKeep(*batch, pcm_out, codes_in, byte_count);
+  return LargestCount(*batch);
 }
 
 int32_t G722BatchStreamCount(const G722Batch* batch, int32_t stream_index) {
@@ -353,6 +411,7 @@ int32_t G722BatchResetStream(G722Batch* batch, int32_t stream_index) {
   if (!ValidStream(batch, stream_index)) return 0;
   WriteStream(*batch, stream_index, batch->fresh);
   batch->edges[stream_index].last_count = 0;
+  if (batch->concealers != nullptr) batch->concealers[stream_index].Reset();
   return 1;
 }
 
@@ -379,6 +438,8 @@ void G722BatchRelease(G722Batch* batch) {
   delete[] batch->groups;
   delete batch->rows;
   delete[] batch->edges;
+  delete[] batch->concealers;
+  delete[] batch->lost;
   delete batch;
 }
 }
