@@ -34,20 +34,25 @@ void StreamDecoder::Finish(std::vector<int16_t>& pcm) {
 }
 
 InterleavedDecoder::InterleavedDecoder(const CodecSettings& codec, int channels)
-    : decoders_(static_cast<size_t>(channels), StreamDecoder(codec)),
-      codes_(static_cast<size_t>(channels)),
-      pcm_(static_cast<size_t>(channels)) {}
+    : InterleavedDecoder(channels, [&] { return std::make_unique<StreamDecoder>(codec); }) {}
+
+InterleavedDecoder::InterleavedDecoder(int channels,
+                                       const std::function<std::unique_ptr<ChannelDecoder>()>& make)
+    : codes_(static_cast<size_t>(channels)), pcm_(static_cast<size_t>(channels)) {
+  for (int c = 0; c < channels; c++)
+    decoders_.push_back(make());
+}
 
 void InterleavedDecoder::Decode(std::span<const uint8_t> codes, std::vector<int16_t>& pcm) {
   const size_t channels = decoders_.size();
-  if (channels == 1) return decoders_[0].Decode(codes, pcm);
+  if (channels == 1) return decoders_[0]->Decode(codes, pcm);
   held_.insert(held_.end(), codes.begin(), codes.end());
   const size_t frames = held_.size() / channels;
   for (size_t c = 0; c < channels; c++) {
     codes_[c].resize(frames);
     for (size_t f = 0; f < frames; f++)
       codes_[c][f] = held_[f * channels + c];
-    decoders_[c].Decode(codes_[c], pcm_[c]);
+    decoders_[c]->Decode(codes_[c], pcm_[c]);
   }
   held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(frames * channels));
   Interleave(pcm);
@@ -55,7 +60,7 @@ void InterleavedDecoder::Decode(std::span<const uint8_t> codes, std::vector<int1
 
 void InterleavedDecoder::Finish(std::vector<int16_t>& pcm) {
   for (size_t c = 0; c < decoders_.size(); c++)
-    decoders_[c].Finish(pcm_[c]);
+    decoders_[c]->Finish(pcm_[c]);
   Interleave(pcm);
 }
 

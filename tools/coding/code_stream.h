@@ -3,6 +3,8 @@
 // not fill a byte when encoding, a held code when decoding).
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -24,13 +26,22 @@ class StreamEncoder {
   G722State state_;
 };
 
-class StreamDecoder {
+// One code stream decoded piece by piece.
+class ChannelDecoder {
+ public:
+  virtual ~ChannelDecoder() = default;
+  // Replaces pcm with the samples of codes.
+  virtual void Decode(std::span<const uint8_t> codes, std::vector<int16_t>& pcm) = 0;
+  // Replaces pcm with the samples of what the decoder still holds at the end of the stream.
+  virtual void Finish(std::vector<int16_t>& pcm) = 0;
+};
+
+class StreamDecoder final : public ChannelDecoder {
  public:
   explicit StreamDecoder(const CodecSettings& codec);
-  // Replaces pcm with the samples of codes.
-  void Decode(std::span<const uint8_t> codes, std::vector<int16_t>& pcm);
-  // Replaces pcm with the samples of a code held back at the end of a packed stream, or nothing.
-  void Finish(std::vector<int16_t>& pcm);
+  void Decode(std::span<const uint8_t> codes, std::vector<int16_t>& pcm) override;
+  // The samples of a code held back at the end of a packed stream, or nothing.
+  void Finish(std::vector<int16_t>& pcm) override;
 
  private:
   G722State state_;
@@ -40,7 +51,11 @@ class StreamDecoder {
 // codes), each through its own decoder, into interleaved samples.
 class InterleavedDecoder {
  public:
+  // A StreamDecoder for each channel.
   InterleavedDecoder(const CodecSettings& codec, int channels);
+  // The decoder make() makes for each channel; each gives as many samples as the others for as
+  // many codes.
+  InterleavedDecoder(int channels, const std::function<std::unique_ptr<ChannelDecoder>()>& make);
   // Replaces pcm with the samples of codes; the codes of a frame split between calls wait for
   // the rest.
   void Decode(std::span<const uint8_t> codes, std::vector<int16_t>& pcm);
@@ -52,7 +67,7 @@ class InterleavedDecoder {
  private:
   void Interleave(std::vector<int16_t>& pcm) const;
 
-  std::vector<StreamDecoder> decoders_;
+  std::vector<std::unique_ptr<ChannelDecoder>> decoders_;
   std::vector<uint8_t> held_;
   std::vector<std::vector<uint8_t>> codes_;
   std::vector<std::vector<int16_t>> pcm_;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -127,6 +128,8 @@ struct ConversionCommand {
   std::string jobs;    // empty: one per core
   std::string worker;  // empty: not a worker
   RawText raw;
+  std::optional<std::string> loss;  // decode: --simulate-loss, --seed
+  std::string seed;
   bool quiet = false;
 };
 
@@ -173,6 +176,7 @@ void ParseConversionText(ConversionCommand& command) {
   }
   if (!command.container.empty()) command.options.container = ParseContainerName(command.container);
   command.options.raw = ParseRawText(command.raw);
+  if (command.loss) command.options.loss = ParseSimulatedLoss(*command.loss, command.seed);
   SetQuiet(command.quiet);
 }
 
@@ -224,6 +228,16 @@ void AddDecode(CLI::App& app, Runners& runners, char** argv) {
           std::string(kFilesHelp));
   AddConversionOptions(*decode, *values, "G.722 files to decode, then OUT or a folder", "NAME.wav");
   AddEndianOption(*decode, values->raw.endian, "a .raw or .pcm OUT");
+  CLI::Option* loss =
+      decode
+          ->add_option("--simulate-loss", values->loss,
+                       "Lose P% of the 20 ms packets at random, B in a row, and conceal them")
+          ->type_name("P[:B]");
+  decode
+      ->add_option("--seed", values->seed,
+                   "Seed of the random losses (default: a new one, printed)")
+      ->type_name("N")
+      ->needs(loss);
   runners[decode] = [values, argv] { return Convert(*values, ".wav", "decoded", argv, Decode); };
 }
 

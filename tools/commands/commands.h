@@ -7,6 +7,7 @@
 #include <string>
 
 #include "coding/codec_settings.h"
+#include "coding/packet_loss.h"
 #include "formats/g722_container.h"
 #include "formats/pcm_format.h"
 
@@ -21,6 +22,7 @@ struct ConversionArguments {
   std::optional<Container> container;  // encode: --container; none: by the output's extension
   bool align = false;                  // --align: trim the two-band codec's delay
   RawOptions raw;                      // encode: raw input; decode: the byte order of raw output
+  std::optional<SimulatedLoss> loss;   // decode: --simulate-loss
 };
 void Encode(const ConversionArguments& args);
 void Decode(const ConversionArguments& args);

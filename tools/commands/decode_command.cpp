@@ -6,6 +6,7 @@
 #include "coding/band_guess.h"
 #include "coding/code_stream.h"
 #include "coding/codec_settings.h"
+#include "coding/lossy_decoder.h"
 #include "commands/commands.h"
 #include "commands/library_call.h"
 #include "formats/not_codes.h"
@@ -87,11 +88,14 @@ struct Decoded {
   bool varies = false;   // the upper band of the codes varied
 };
 
-// Decodes the codes into writer, and watches their upper band when the look at them could not.
-Decoded DecodeCodes(InputFile& input, PcmWriter& writer, const Codes& codes, bool align) {
+// Decodes the codes into writer, losing the packets loss loses if there is one, and watches
+// their upper band when the look at them could not.
+Decoded DecodeCodes(InputFile& input, PcmWriter& writer, const Codes& codes, bool align,
+                    LossPattern* loss) {
   const ContainerLayout& layout = codes.layout;
   if (!input.Seek(layout.code_offset)) throw FileErrno(kExitInput, "cannot read", input.name());
-  InterleavedDecoder decoder(codes.codec, layout.channels);
+  InterleavedDecoder decoder = loss ? LossyDecoder(codes.codec, layout.channels, *loss)
+                                    : InterleavedDecoder(codes.codec, layout.channels);
   DelayTrimmer trimmer(codes.codec, align, layout.channels);
   std::optional<UpperBandScan> watch;
   if (codes.evidence && !codes.evidence->whole) watch.emplace(codes.codec);
@@ -148,6 +152,11 @@ void WarnAboutResult(const ConversionArguments& args, const Codes& codes, const 
 
 void Decode(const ConversionArguments& args) {
   CheckCodecSettings(args.codec);
+  if (args.loss && args.codec.packed) {
+    throw ToolError(kExitUsage,
+                    "--simulate-loss needs codes of one byte each, as packets carry them; packed "
+                    "codes (--packed) cannot be cut into packets");
+  }
   if (args.raw.endian && !IsRawPcmName(args.output)) {
     throw FileError(kExitUsage, "--endian is for headerless PCM, not", args.output,
                     "a WAV file is little-endian; name a .raw or .pcm output");
@@ -165,14 +174,16 @@ void Decode(const ConversionArguments& args) {
   CheckDistinct(input.id(), output);
   std::optional<uint64_t> max_samples;
   if (input.size()) max_samples = MaxSamples(CodeBytesIn(codes.layout, *input.size()), codec);
+  std::optional<LossPattern> loss;
+  if (args.loss) loss.emplace(*args.loss);
   Decoded decoded;
-  if (codec.IsLibraryDefault() && !container && format.kind == PcmFileFormat::Kind::kWav &&
+  if (codec.IsLibraryDefault() && !container && !loss && format.kind == PcmFileFormat::Kind::kWav &&
       LibraryCanReach(input, output) && *max_samples * 2 <= kWavMaxDataBytes) {
     decoded = {*input.size(), *input.size(), codes.evidence->varies};
     RunFileOperation(G722Decode, "decoding", input, output, 44 + 2 * decoded.samples);
   } else {
     const auto writer = OpenPcmWriter(output, {format, codec.PcmRate(), channels}, max_samples);
-    decoded = DecodeCodes(input, *writer, codes, args.align);
+    decoded = DecodeCodes(input, *writer, codes, args.align, loss ? &*loss : nullptr);
   }
   output.Commit();
   WarnAboutResult(args, codes, decoded);
@@ -181,10 +192,11 @@ void Decode(const ConversionArguments& args) {
       (container ? std::string(" of codes in ") + ContainerTitle(codes.layout.container)
                  : std::string());
   const std::string stereo = channels > 1 ? ", " + Counted(channels, "channel") : "";
-  PrintSummary(output.IsStdout(), "%s (%s) -> %s: %.2f s at %d Hz%s, %s\n%s", args.input.c_str(),
+  const std::string dropped = loss ? "  " + loss->Summary() + "\n" : "";
+  PrintSummary(output.IsStdout(), "%s (%s) -> %s: %.2f s at %d Hz%s, %s\n%s%s", args.input.c_str(),
                in.c_str(), args.output.c_str(),
                static_cast<double>(decoded.samples) / channels / codec.PcmRate(), codec.PcmRate(),
-               stereo.c_str(), codec.Description().c_str(), codes.guess.c_str());
+               stereo.c_str(), codec.Description().c_str(), codes.guess.c_str(), dropped.c_str());
 }
 
 }  // namespace g722kit::tool
