@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 
+#include "commands/capture_options.h"
 #include "commands/commands.h"
 #include "g722kit/g722kit.h"
 #include "io/audio_input.h"
@@ -54,6 +55,7 @@ struct ConversionText {
   std::string container;
   std::string jobs;  // empty: one per core
   RawText raw;
+  CaptureText capture;
 };
 
 // A whole number from text, or a usage error "--bitrate 64k: expected 64000, 56000 or 48000".
@@ -153,10 +155,12 @@ void ParseConversionText(ConversionCommand& command) {
   if (!text.container.empty()) {
     command.options.container = ParseContainerName(text.container);
     if (!command.options.container) {
-      throw ToolError(kExitUsage, "--container " + text.container + ": expected wav, au or raw");
+      throw ToolError(kExitUsage,
+                      "--container " + text.container + ": expected wav, au, pcap or raw");
     }
   }
   command.options.raw = ParseRawText(text.raw);
+  command.options.capture = ParseCaptureText(text.capture);
   SetQuiet(command.quiet);
 }
 
@@ -168,6 +172,7 @@ struct Arguments {
   bool record_quiet = false;
   std::filesystem::path info;
   RawText info_raw;
+  CaptureText info_capture;
   CompareArguments compare;
   RawText compare_raw;
   std::string help_topic;
@@ -213,8 +218,9 @@ void AddCommands(CLI::App& app, Arguments& args, std::map<const CLI::App*, Runne
   encode
       ->add_option("--container", args.encode.text.container,
                    "Container of the codes (default: by OUT's extension)")
-      ->type_name("wav|au|raw");
+      ->type_name("wav|au|pcap|raw");
   AddRawInputOptions(*encode, args.encode.text.raw);
+  AddCaptureWriteOptions(*encode, args.encode.text.capture);
   runners[encode] = [&args, argv] {
     return Convert(args.encode, ".g722", "encoded", argv, Encode);
   };
@@ -229,6 +235,7 @@ void AddCommands(CLI::App& app, Arguments& args, std::map<const CLI::App*, Runne
   AddConversionOptions(*decode, args.decode, "G.722 files to decode, then OUT or a folder",
                        "NAME.wav");
   AddEndianOption(*decode, args.decode.text.raw.endian, "a .raw or .pcm OUT");
+  AddCaptureReadOptions(*decode, args.decode.text.capture);
   runners[decode] = [&args, argv] { return Convert(args.decode, ".wav", "decoded", argv, Decode); };
 
   CLI::App* record = AddCommand(
@@ -261,7 +268,11 @@ void AddCommands(CLI::App& app, Arguments& args, std::map<const CLI::App*, Runne
       "taken for G.722 codes and shows its length in each packing.");
   info->add_option("FILE", args.info, "File to describe (- for stdin)")->required();
   AddRawInputOptions(*info, args.info_raw);
-  runners[info] = [&args] { return Info(args.info, ParseRawText(args.info_raw)), kExitOk; };
+  AddPayloadTypeOption(*info, args.info_capture);
+  runners[info] = [&args] {
+    return Info(args.info, ParseRawText(args.info_raw), ParseCaptureText(args.info_capture)),
+           kExitOk;
+  };
 
   CLI::App* compare = AddCommand(
       app, "compare", "Try every codec configuration on a file",

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "coding/codec_settings.h"
+#include "formats/capture/capture_options.h"
 #include "formats/g722_container.h"
 #include "formats/pcm_format.h"
 
@@ -20,11 +21,12 @@ struct ConversionArguments {
   std::optional<Container> container;  // encode: --container; none: by the output's extension
   bool align = false;                  // --align: trim the two-band codec's delay
   RawOptions raw;                      // encode: raw input; decode: the byte order of raw output
+  CaptureOptions capture;              // a packet capture as input (decode) or output (encode)
 };
 void Encode(const ConversionArguments& args);
 void Decode(const ConversionArguments& args);
 
-void Info(const std::filesystem::path& file, const RawOptions& raw);
+void Info(const std::filesystem::path& file, const RawOptions& raw, const CaptureOptions& capture);
 
 struct RecordArguments {
   std::filesystem::path output;

@@ -5,6 +5,7 @@
 #include "coding/alignment.h"
 #include "coding/code_stream.h"
 #include "coding/codec_settings.h"
+#include "commands/capture_commands.h"
 #include "commands/commands.h"
 #include "commands/library_call.h"
 #include "formats/not_codes.h"
@@ -98,6 +99,7 @@ void Decode(const ConversionArguments& args) {
                     "a WAV file is little-endian; name a .raw or .pcm output");
   }
   InputFile input(args.input);
+  if (IsCapture(input)) return DecodeCapture(args, input);
   const std::optional<ContainerLayout> container = ReadContainerFile(input);
   if (!container) RefuseNonCodes(input);
   const ContainerLayout layout =

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "commands/capture_commands.h"
 #include "commands/commands.h"
 #include "formats/g722_container.h"
 #include "io/audio_input.h"
@@ -83,8 +84,9 @@ void PrintCodes(const fs::path& file, const CodeFile& file_codes) {
 
 }  // namespace
 
-void Info(const fs::path& file, const RawOptions& raw) {
+void Info(const fs::path& file, const RawOptions& raw, const CaptureOptions& capture) {
   InputFile input(file);
+  if (IsCapture(input)) return InfoCapture(input, capture);
   const std::optional<RawPcm> raw_format = RawFormatOf(input, raw);
   if (const std::optional<ContainerLayout> layout =
           raw_format ? std::nullopt : ReadContainerFile(input)) {

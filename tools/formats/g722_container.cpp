@@ -39,8 +39,10 @@ struct ContainerNames {
   const char* name;
   const char* title;
 };
-constexpr ContainerNames kContainerNames[] = {
-    {Container::kRaw, "raw", "raw"}, {Container::kWav, "wav", "WAV"}, {Container::kAu, "au", "AU"}};
+constexpr ContainerNames kContainerNames[] = {{Container::kRaw, "raw", "raw"},
+                                              {Container::kWav, "wav", "WAV"},
+                                              {Container::kAu, "au", "AU"},
+                                              {Container::kPcap, "pcap", "pcap"}};
 
 const ContainerNames& NamesOf(Container container) {
   return *std::find_if(
@@ -186,6 +188,12 @@ Container ContainerFor(const fs::path& output, std::optional<Container> chosen) 
   const std::string extension = LowerCaseExtension(output);
   if (extension == ".wav") return Container::kWav;
   if (extension == ".au") return Container::kAu;
+  if (extension == ".pcap") return Container::kPcap;
+  if (extension == ".pcapng") {
+    throw FileError(kExitUsage, "cannot write", output,
+                    "captures are written as pcap, which every capture tool reads; name a .pcap "
+                    "output");
+  }
   return Container::kRaw;
 }
 
@@ -212,6 +220,7 @@ std::vector<uint8_t> ContainerHeader(Container container, std::optional<uint64_t
     case Container::kAu:
       return AuHeader(code_bytes);
     case Container::kRaw:
+    case Container::kPcap:
       break;
   }
   return {};

@@ -16,16 +16,18 @@
 
 namespace g722kit::tool {
 
-enum class Container { kRaw, kWav, kAu };
+// kPcap: one RTP stream in a packet capture (formats/capture/).
+enum class Container { kRaw, kWav, kAu, kPcap };
 
-// "wav", "au", "raw": the values of --container, and the names of the containers in messages.
+// "wav", "au", "pcap", "raw": the values of --container, and the names of the containers in
+// messages.
 std::optional<Container> ParseContainerName(const std::string& name);
 const char* ContainerName(Container container);
 // "WAV", "AU", "raw": for people.
 const char* ContainerTitle(Container container);
 
 // The container an encode writes: the chosen one, or else the one the output's extension names
-// (.wav, .au; anything else is raw codes).
+// (.wav, .au, .pcap; anything else is raw codes).
 Container ContainerFor(const std::filesystem::path& output, std::optional<Container> chosen);
 
 // The one configuration a container holds.

@@ -1,8 +1,9 @@
-// The bytes of a file header, built field by field: four-letter tags and numbers of either byte
-// order, as WAV (little-endian) and AU (big-endian) headers store them.
+// The bytes of a file or packet header, built field by field: four-letter tags and numbers of
+// either byte order, as WAV (little-endian), AU and network (big-endian) headers store them.
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -13,7 +14,11 @@ class HeaderBytes {
   void Tag(const char (&tag)[5]) { out_.insert(out_.end(), tag, tag + 4); }
   void Le16(uint32_t value) { Put(value, 2, false); }
   void Le32(uint32_t value) { Put(value, 4, false); }
+  void Be16(uint32_t value) { Put(value, 2, true); }
   void Be32(uint32_t value) { Put(value, 4, true); }
+  void Bytes(std::span<const uint8_t> bytes) {
+    out_.insert(out_.end(), bytes.begin(), bytes.end());
+  }
   std::vector<uint8_t> Take() { return std::move(out_); }
 
  private:

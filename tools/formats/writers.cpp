@@ -75,8 +75,9 @@ class FileSink : public WavSink {
 // A WAV writer with the sink it writes to.
 class FileWavWriter : public PcmWriter {
  public:
-  FileWavWriter(const OutputFile& output, int rate, std::optional<uint64_t> max_samples)
-      : sink_(output.fd()), wav_(sink_, output.target(), rate, max_samples) {}
+  FileWavWriter(const OutputFile& output, int rate, std::optional<uint64_t> max_samples,
+                int channels)
+      : sink_(output.fd()), wav_(sink_, output.target(), rate, max_samples, channels) {}
 
   void Write(std::span<const int16_t> samples) override { wav_.Write(samples); }
   void Close() override { wav_.Close(); }
@@ -104,7 +105,7 @@ SF_VIRTUAL_IO sink_io = {
 
 }  // namespace
 
-std::vector<uint8_t> StreamWavHeader(int rate) {
+std::vector<uint8_t> StreamWavHeader(int rate, int channels) {
   HeaderBytes out;
   out.Tag("RIFF");
   out.Le32(kStreamDataBytes + 36);
@@ -112,11 +113,11 @@ std::vector<uint8_t> StreamWavHeader(int rate) {
   out.Tag("fmt ");
   out.Le32(16);  // format chunk size
   out.Le16(1);   // integer PCM
-  out.Le16(1);   // channels
+  out.Le16(static_cast<uint32_t>(channels));
   out.Le32(static_cast<uint32_t>(rate));
-  out.Le32(static_cast<uint32_t>(rate) * 2);  // bytes per second
-  out.Le16(2);                                // block alignment
-  out.Le16(16);                               // bits per sample
+  out.Le32(static_cast<uint32_t>(rate * channels) * 2);  // bytes per second
+  out.Le16(static_cast<uint32_t>(channels) * 2);         // block alignment
+  out.Le16(16);                                          // bits per sample
   out.Tag("data");
   out.Le32(kStreamDataBytes);
   return out.Take();
@@ -140,21 +141,23 @@ bool ByteWriter::RewriteStart(std::span<const uint8_t> bytes) {
 }
 
 std::unique_ptr<PcmWriter> OpenPcmWriter(const OutputFile& output, int rate, PcmLayout layout,
-                                         std::optional<uint64_t> max_samples) {
+                                         std::optional<uint64_t> max_samples, int channels) {
   if (layout.raw)
     return std::make_unique<RawPcmWriter>(output, layout.endian, std::span<const uint8_t>());
-  if (output.seekable()) return std::make_unique<FileWavWriter>(output, rate, max_samples);
-  return std::make_unique<RawPcmWriter>(output, Endian::kLittle, StreamWavHeader(rate));
+  if (output.seekable()) {
+    return std::make_unique<FileWavWriter>(output, rate, max_samples, channels);
+  }
+  return std::make_unique<RawPcmWriter>(output, Endian::kLittle, StreamWavHeader(rate, channels));
 }
 
 WavWriter::WavWriter(WavSink& sink, std::filesystem::path name, int rate,
-                     std::optional<uint64_t> max_samples)
-    : sink_(sink), name_(std::move(name)) {
+                     std::optional<uint64_t> max_samples, int channels)
+    : sink_(sink), name_(std::move(name)), channels_(channels) {
   const bool fits = max_samples && *max_samples <= kWavMaxDataBytes / 2;
   room_ = fits ? kWavMaxDataBytes / 2 : UINT64_MAX;
   SF_INFO info{};
   info.samplerate = rate;
-  info.channels = 1;
+  info.channels = channels;
   info.format = (fits ? SF_FORMAT_WAV : SF_FORMAT_RF64) | SF_FORMAT_PCM_16;
   file_ = sf_open_virtual(&sink_io, SFM_WRITE, &info, &sink_);
   if (file_ == nullptr) Fail("cannot create");
@@ -178,8 +181,8 @@ void WavWriter::Write(std::span<const int16_t> samples) {
                     "more audio than the WAV header can describe");
   }
   room_ -= samples.size();
-  const auto count = static_cast<sf_count_t>(samples.size());
-  if (sf_write_short(file_, samples.data(), count) != count) Fail("cannot write");
+  const auto count = static_cast<sf_count_t>(samples.size() / static_cast<size_t>(channels_));
+  if (sf_writef_short(file_, samples.data(), count) != count) Fail("cannot write");
 }
 
 void WavWriter::Close() {

@@ -49,13 +49,14 @@ class PcmWriter {
 
 // A writer for output in layout at rate. A WAV file that can be rewritten gets the true sizes
 // in its header; one that cannot (a pipe) gets a header for a stream of unknown length, as sox
-// writes it. max_samples: at most how many samples will come, when that is known.
+// writes it. max_samples: at most how many samples will come, when that is known. With several
+// channels, the samples written are frames of one sample per channel.
 std::unique_ptr<PcmWriter> OpenPcmWriter(const OutputFile& output, int rate, PcmLayout layout,
-                                         std::optional<uint64_t> max_samples);
+                                         std::optional<uint64_t> max_samples, int channels = 1);
 
-// The 44-byte header of 16-bit mono PCM at rate for a stream of unknown length, as sox writes
-// it: readers read such a stream to its end.
-std::vector<uint8_t> StreamWavHeader(int rate);
+// The 44-byte header of 16-bit PCM at rate for a stream of unknown length, as sox writes it:
+// readers read such a stream to its end.
+std::vector<uint8_t> StreamWavHeader(int rate, int channels = 1);
 
 // The bytes of a WAV file as libsndfile writes them: a file it may seek in and rewrite.
 class WavSink {
@@ -76,7 +77,7 @@ class WavSink {
 class WavWriter : public PcmWriter {
  public:
   WavWriter(WavSink& sink, std::filesystem::path name, int rate,
-            std::optional<uint64_t> max_samples);
+            std::optional<uint64_t> max_samples, int channels = 1);
   ~WavWriter() override;
   WavWriter(const WavWriter&) = delete;
   WavWriter& operator=(const WavWriter&) = delete;
@@ -92,6 +93,7 @@ class WavWriter : public PcmWriter {
   std::filesystem::path name_;
   sf_private_tag* file_ = nullptr;
   uint64_t room_;  // samples the header can still describe
+  int channels_;
 };
 
 }  // namespace g722kit::tool

@@ -1,0 +1,15 @@
+// The commands on packet captures of RTP: decode and info read them, encode writes one.
+#pragma once
+
+#include "commands/commands.h"
+#include "io/input_file.h"
+
+namespace g722kit::tool {
+
+// True when input starts like a pcap or pcapng file.
+bool IsCapture(InputFile& input);
+
+void DecodeCapture(const ConversionArguments& args, InputFile& input);
+void InfoCapture(InputFile& input, const CaptureOptions& options);
+
+}  // namespace g722kit::tool

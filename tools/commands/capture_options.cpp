@@ -1,0 +1,135 @@
+#include "commands/capture_options.h"
+
+#include <CLI/CLI.hpp>
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+
+#include "messages/tool_error.h"
+
+namespace g722kit::tool {
+namespace {
+
+constexpr const char* kGroup = "Packet captures (.pcap, .pcapng)";
+
+[[noreturn]] void Refuse(const std::string& option, const std::string& text,
+                         const std::string& expected) {
+  throw ToolError(kExitUsage, option + " " + text + ": expected " + expected);
+}
+
+// A whole number in base 10 or 16 from 0 to most.
+std::optional<uint64_t> Whole(const std::string& text, int base, uint64_t most) {
+  if (text.empty() || !std::isxdigit(static_cast<unsigned char>(text[0]))) return std::nullopt;
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long long value = std::strtoull(text.c_str(), &end, base);
+  if (errno != 0 || *end != '\0' || value > most) return std::nullopt;
+  return value;
+}
+
+uint64_t Number(const std::string& option, const std::string& text, uint64_t most,
+                const std::string& expected) {
+  const std::optional<uint64_t> value = Whole(text, 10, most);
+  if (!value) Refuse(option, text, expected);
+  return *value;
+}
+
+// An SSRC as info prints it (0x and 8 hex digits), as 8 hex digits alone, or in decimal.
+uint32_t Ssrc(const std::string& option, const std::string& text) {
+  const bool prefixed = text.size() > 2 && (text.starts_with("0x") || text.starts_with("0X"));
+  const std::string digits = prefixed ? text.substr(2) : text;
+  const bool hex =
+      prefixed || digits.size() == 8 || digits.find_first_not_of("0123456789") != std::string::npos;
+  const std::optional<uint64_t> value = Whole(digits, hex ? 16 : 10, UINT32_MAX);
+  if (!value) Refuse(option, text, "an SSRC: 0x1A2B3C4D as info prints it, or a decimal number");
+  return static_cast<uint32_t>(*value);
+}
+
+Endpoint Address(const std::string& option, const std::string& text) {
+  const std::optional<Endpoint> endpoint = ParseEndpoint(text);
+  if (!endpoint)
+    Refuse(option, text, "ADDRESS:PORT, such as 192.0.2.1:40000 or [2001:db8::1]:40000");
+  return *endpoint;
+}
+
+}  // namespace
+
+void AddPayloadTypeOption(CLI::App& command, CaptureText& text) {
+  command
+      .add_option("--payload-type", text.payload_type,
+                  "Take RTP of this payload type for G.722, whatever the SDP says")
+      ->type_name("N")
+      ->group(kGroup);
+}
+
+void AddCaptureReadOptions(CLI::App& command, CaptureText& text) {
+  AddPayloadTypeOption(command, text);
+  command
+      .add_option("--stream", text.stream,
+                  "Decode only the stream of this SSRC (as info prints it)")
+      ->type_name("SSRC")
+      ->group(kGroup);
+  command
+      .add_flag("--stereo", text.stereo,
+                "The two directions of a call as the left and right channels of one file")
+      ->group(kGroup);
+  command
+      .add_option("--conceal", text.conceal,
+                  "none: silence for lost packets (default: the library's concealment)")
+      ->type_name("none")
+      ->group(kGroup);
+}
+
+void AddCaptureWriteOptions(CLI::App& command, CaptureText& text) {
+  command.add_option("--ptime", text.ptime, "Milliseconds of audio per RTP packet (default 20)")
+      ->type_name("10..60")
+      ->group(kGroup);
+  command.add_option("--seq", text.sequence, "The first RTP sequence number (default random)")
+      ->type_name("N")
+      ->group(kGroup);
+  command.add_option("--ssrc", text.ssrc, "The stream's SSRC (default random)")
+      ->type_name("N")
+      ->group(kGroup);
+  command.add_option("--rtp-src", text.source, "Where the RTP comes from")
+      ->type_name("ADDR:PORT")
+      ->capture_default_str()
+      ->group(kGroup);
+  command.add_option("--rtp-dst", text.destination, "Where the RTP goes")
+      ->type_name("ADDR:PORT")
+      ->capture_default_str()
+      ->group(kGroup);
+}
+
+CaptureOptions ParseCaptureText(const CaptureText& text) {
+  CaptureOptions options;
+  if (!text.payload_type.empty()) {
+    options.payload_type = static_cast<uint8_t>(
+        Number("--payload-type", text.payload_type, 127, "an RTP payload type, 0 to 127"));
+  }
+  if (!text.stream.empty()) options.stream = Ssrc("--stream", text.stream);
+  options.stereo = text.stereo;
+  if (!text.conceal.empty() && text.conceal != "none") {
+    Refuse("--conceal", text.conceal, "none (without it, lost packets are concealed)");
+  }
+  options.conceal = text.conceal.empty();
+  if (!text.ptime.empty()) {
+    options.ptime_ms = static_cast<int>(Number("--ptime", text.ptime, 60, "10, 20, ... 60"));
+    if (options.ptime_ms < 10 || options.ptime_ms % 10 != 0) {
+      Refuse("--ptime", text.ptime, "10, 20, ... 60");
+    }
+  }
+  if (!text.sequence.empty()) {
+    options.sequence = static_cast<uint16_t>(
+        Number("--seq", text.sequence, 65535, "a sequence number, 0 to 65535"));
+  }
+  if (!text.ssrc.empty()) options.ssrc = Ssrc("--ssrc", text.ssrc);
+  options.source = Address("--rtp-src", text.source);
+  options.destination = Address("--rtp-dst", text.destination);
+  if (options.source.v6 != options.destination.v6) {
+    throw ToolError(kExitUsage, "--rtp-src " + text.source + " and --rtp-dst " + text.destination +
+                                    ": both IPv4 or both IPv6");
+  }
+  return options;
+}
+
+}  // namespace g722kit::tool
