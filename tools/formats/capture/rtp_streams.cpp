@@ -51,7 +51,9 @@ RtpStream& RtpStreams::NewStream(const StreamKey& key, int64_t first_ns) {
 void RtpStreams::AddToStream(RtpStream& stream, const RtpPacket& packet, int64_t time_ns) {
   stream.last_ns = time_ns;
   if (packet.kind != RtpKind::kRtp) {
+    // It came, so it is not lost, but holds no audio.
     skipped_.Add(Skipped::kUndecodable);
+    stream.playout.Add({packet.sequence, packet.timestamp, time_ns, false, true, {}});
     return;
   }
   const PayloadKind kind =

@@ -1,0 +1,244 @@
+// Packet captures of RTP: info and decode on captures built from bytes (each link type, the
+// capture formats, loss, reordering, duplicates, wraps, SSRC changes, silence suppression,
+// restarts, header extras, SDP payload types, two calls, damage), and encode to a capture.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "audio_files.h"
+#include "capture_bytes.h"
+#include "test_support.h"
+#include "tool_process.h"
+
+namespace g722kit::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Packet {
+  RtpFields rtp;
+  int64_t time_us = 0;
+  std::string source = "10.0.0.1";
+  uint16_t source_port = 4000;
+  std::string destination = "10.0.0.2";
+  uint16_t destination_port = 5000;
+};
+
+// count packets of 20 ms, one after the other from 1 s of capture time.
+std::vector<Packet> Talk(int count, uint16_t sequence = 1000, uint32_t timestamp = 8000) {
+  std::vector<Packet> packets;
+  for (int i = 0; i < count; i++) {
+    Packet packet;
+    packet.rtp.sequence = static_cast<uint16_t>(sequence + i);
+    packet.rtp.timestamp = timestamp + 160 * static_cast<uint32_t>(i);
+    packet.time_us = 1000000 + 20000 * int64_t{i};
+    packets.push_back(packet);
+  }
+  return packets;
+}
+
+std::vector<Record> Records(const std::vector<Packet>& packets, LinkType link = kEthernet,
+                            int vlan_tags = 0) {
+  std::vector<Record> records;
+  for (const Packet& p : packets) {
+    for (const Bytes& ip :
+         IpUdp(p.source, p.source_port, p.destination, p.destination_port, Rtp(p.rtp)))
+      records.push_back({p.time_us, Frame(link, ip, vlan_tags)});
+  }
+  return records;
+}
+
+Bytes Ethernet(const std::vector<Packet>& packets) {
+  return Pcap(kEthernet, Records(packets));
+}
+
+// A SIP INVITE whose SDP maps payload type 96 to G.722 at 10.0.0.2:5000.
+Bytes Invite() {
+  const std::string text =
+      "INVITE sip:b@10.0.0.2 SIP/2.0\r\nContent-Type: application/sdp\r\n\r\nv=0\r\n"
+      "o=- 1 1 IN IP4 10.0.0.2\r\ns=-\r\nc=IN IP4 10.0.0.2\r\nt=0 0\r\n"
+      "m=audio 5000 RTP/AVP 96 101\r\na=rtpmap:96 G722/8000\r\n"
+      "a=rtpmap:101 telephone-event/8000\r\n" +
+      std::string(1500, ' ');  // long, as INVITEs with many codecs are: it comes in fragments
+  return Bytes(text.begin(), text.end());
+}
+
+std::vector<Packet> With(std::vector<Packet> packets,
+                         const std::function<void(std::vector<Packet>&)>& change) {
+  change(packets);
+  return packets;
+}
+
+struct CaptureCase {
+  std::string name;
+  Bytes capture;
+  std::string streams;  // per stream: "SSRC payload packets/lost/dup/reordered/late;"
+  std::string skipped;
+  int64_t frames;  // decoded, over all outputs; -1: decode refuses (exit 4)
+  std::vector<std::string> options = {};
+};
+
+// The streams of info's table in the form of CaptureCase::streams.
+std::string Streams(const std::string& info) {
+  static const std::regex row(
+      R"((0x[0-9A-F]{8})  \S+ -> \S+ +(.+?) +(\d+) +(\d+) +(\d+) +(\d+) +(\d+) +[\d.]+ ms)");
+  std::string streams;
+  for (std::sregex_iterator it(info.begin(), info.end(), row), end; it != end; ++it) {
+    const std::smatch& m = *it;
+    streams += m[1].str() + " " + m[2].str() + " " + m[3].str() + "/" + m[4].str() + "/" +
+               m[5].str() + "/" + m[6].str() + "/" + m[7].str() + ";";
+  }
+  return streams;
+}
+
+std::vector<CaptureCase> Cases() {
+  const std::string one = "0x00000001 G.722 (PT 9) 50/0/0/0/0;";
+  const Bytes ipv6 = Pcap(kRawIp, Records(With(Talk(50),
+                                               [](auto& ps) {
+                                                 for (Packet& p : ps)
+                                                   p.source = "fd00::1", p.destination = "fd00::2";
+                                               }),
+                                          kRawIp));
+  std::vector<Record> damaged = Records(Talk(50));
+  damaged[3].wire_length = static_cast<uint32_t>(damaged[3].bytes.size() + 100);
+  damaged[3].bytes.resize(60);  // the snap length cut it
+  Bytes cut_short = Pcap(kEthernet, damaged);
+  cut_short.resize(cut_short.size() - 100);  // the last record too
+  std::vector<Record> dynamic = Records(With(Talk(50), [](auto& ps) {
+    for (Packet& p : ps)
+      p.rtp.payload_type = 96;
+  }));
+  std::vector<Record> sdp_after_media = dynamic;
+  for (const Bytes& ip : IpUdp("10.0.0.1", 5060, "10.0.0.2", 5060, Invite(), 1024))
+    sdp_after_media.push_back({3000000, Frame(kEthernet, ip)});
+  std::vector<Packet> events = Talk(50);
+  events[10].rtp.payload_type = 101, events[10].rtp.payload_bytes = 4, events[10].rtp.fill = 5;
+  events[11].rtp.payload_type = 13, events[11].rtp.payload_bytes = 1;
+  events[12].rtp.payload_bytes = 0;
+  std::vector<Record> extras = Records(events);
+  extras.push_back({2000000, Frame(kEthernet, IpUdp("10.0.0.1", 4001, "10.0.0.2", 5001,
+                                                    {0x80, 200, 0, 1, 0, 0, 0, 1})[0])});
+  extras.push_back({2000000, Frame(kEthernet, IpTcp())});
+  std::vector<Packet> calls = Talk(50);
+  for (const Packet& p : Talk(50)) {
+    Packet back = p, other = p;
+    back.source = p.destination, back.destination = p.source, back.rtp.ssrc = 2;
+    other.source = "10.0.0.3", other.destination = "10.0.0.4", other.rtp.ssrc = 3;
+    other.time_us += 500000;
+    calls.push_back(back);
+    calls.push_back(other);
+  }
+  const Bytes whole = Ethernet(Talk(50));
+  return {
+      {"Ethernet", whole, one, "nothing", 16000},
+      {"StackedVlan", Pcap(kEthernet, Records(Talk(50), kEthernet, 2)), one, "nothing", 16000},
+      {"LinuxCooked", Pcap(kLinuxCooked, Records(Talk(50), kLinuxCooked)), one, "nothing", 16000},
+      {"LinuxCooked2", Pcap(kLinuxCooked2, Records(Talk(50), kLinuxCooked2)), one, "nothing",
+       16000},
+      {"BsdLoopback", Pcap(kBsdLoopback, Records(Talk(50), kBsdLoopback)), one, "nothing", 16000},
+      {"RawIpv6", ipv6, one, "nothing", 16000},
+      {"Pcapng", Pcapng(kEthernet, Records(Talk(50))), one, "nothing", 16000},
+      {"BigEndianNanoseconds", Pcap(kEthernet, Records(Talk(50)), true, true), one, "nothing",
+       16000},
+      {"Loss",
+       Ethernet(With(Talk(50), [](auto& ps) { ps.erase(ps.begin() + 10, ps.begin() + 12); })),
+       "0x00000001 G.722 (PT 9) 48/2/0/0/0;", "nothing", 16000},
+      {"Reordered",
+       Ethernet(With(
+           Talk(50),
+           [](auto& ps) { std::swap(ps[5].time_us, ps[6].time_us), std::swap(ps[5], ps[6]); })),
+       "0x00000001 G.722 (PT 9) 50/0/0/1/0;", "nothing", 16000},
+      {"Duplicate", Ethernet(With(Talk(50), [](auto& ps) { ps.insert(ps.begin() + 8, ps[7]); })),
+       "0x00000001 G.722 (PT 9) 50/0/1/0/0;", "nothing", 16000},
+      {"Late",
+       Ethernet(With(Talk(100),
+                     [](auto& ps) {
+                       Packet late = ps[5];
+                       late.time_us = ps[80].time_us;
+                       ps.erase(ps.begin() + 5);
+                       ps.insert(ps.begin() + 80, late);
+                     })),
+       "0x00000001 G.722 (PT 9) 99/1/0/0/1;", "nothing", 32000},
+      {"SequenceAndTimestampWrap", Ethernet(Talk(50, 65500, 0xFFFFF000)), one, "nothing", 16000},
+      {"SsrcChange",
+       Ethernet(With(Talk(50),
+                     [](auto& ps) {
+                       for (size_t i = 25; i < ps.size(); i++)
+                         ps[i].rtp.ssrc = 2;
+                     })),
+       "0x00000001 G.722 (PT 9) 25/0/0/0/0;0x00000002 G.722 (PT 9) 25/0/0/0/0;", "nothing", 16000},
+      {"SilenceSuppressed",
+       Ethernet(With(Talk(50),
+                     [](auto& ps) {
+                       for (size_t i = 20; i < ps.size(); i++)
+                         ps[i].rtp.sequence -= 10;
+                       ps.erase(ps.begin() + 20, ps.begin() + 30);
+                     })),
+       "0x00000001 G.722 (PT 9) 40/0/0/0/0;", "nothing", 16000},
+      {"TimestampJumpBeyondCaptureTime",
+       Ethernet(With(Talk(50),
+                     [](auto& ps) {
+                       for (size_t i = 25; i < ps.size(); i++)
+                         ps[i].rtp.timestamp += 800000;
+                     })),
+       one, "nothing", 16000},
+      {"PaddingExtensionCsrc",
+       Ethernet(With(Talk(50),
+                     [](auto& ps) {
+                       for (Packet& p : ps)
+                         p.rtp.padding = 4, p.rtp.extension = true, p.rtp.csrcs = 2;
+                     })),
+       one, "nothing", 16000},
+      {"DynamicWithoutSdp", Pcap(kEthernet, dynamic), "0x00000001 PT 96 (not G.722) 50/0/0/0/0;",
+       "50 other codecs", -1},
+      {"DynamicForced",
+       Pcap(kEthernet, dynamic),
+       "0x00000001 G.722 (PT 96) 50/0/0/0/0;",
+       "nothing",
+       16000,
+       {"--payload-type", "96"}},
+      {"FragmentedSdpAfterMedia", Pcap(kEthernet, sdp_after_media),
+       "0x00000001 G.722 (PT 96) 50/0/0/0/0;", "1 non-RTP UDP", 16000},
+      {"EventsNoiseRtcpTcp", Pcap(kEthernet, extras), "0x00000001 G.722 (PT 9) 50/0/0/0/0;",
+       "1 RTCP, 1 DTMF events, 1 comfort noise, 1 undecodable, 1 not UDP", 16000},
+      {"TwoCallsAtOnce", Ethernet(calls),
+       "0x00000001 G.722 (PT 9) 50/0/0/0/0;0x00000002 G.722 (PT 9) 50/0/0/0/0;"
+       "0x00000003 G.722 (PT 9) 50/0/0/0/0;",
+       "nothing", 48000},
+      {"SnapLengthAndCutShort", cut_short, "0x00000001 G.722 (PT 9) 48/1/0/0/0;", "1 undecodable",
+       49 * 320},
+      {"OnlyTcp", Pcap(kEthernet, {{0, Frame(kEthernet, IpTcp())}}), "", "1 not UDP", -1},
+  };
+}
+
+TEST(ToolCapture, InfoAndDecodeOfCraftedCaptures) {
+  for (const CaptureCase& c : Cases()) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    WriteBytes(dir / "call.pcap", c.capture);
+    std::vector<std::string> info = {"info", "call.pcap"};
+    info.insert(info.end(), c.options.begin(), c.options.end());
+    const ToolResult described = RunTool(info, dir.path());
+    ASSERT_EQ(described.exit_code, 0) << described.err;
+    EXPECT_EQ(Streams(described.out), c.streams) << described.out;
+    EXPECT_NE(described.out.find("skipped: " + c.skipped + "\n"), std::string::npos)
+        << described.out;
+    std::vector<std::string> decode = {"decode", "call.pcap", "out.wav"};
+    decode.insert(decode.end(), c.options.begin(), c.options.end());
+    const ToolResult decoded = RunTool(decode, dir.path());
+    ASSERT_EQ(decoded.exit_code, c.frames < 0 ? 4 : 0) << decoded.err;
+    int64_t frames = 0;
+    for (const auto& entry : fs::directory_iterator(dir.path())) {
+      if (entry.path().extension() == ".wav") {
+        frames += static_cast<int64_t>(ReadAudio(entry.path()).samples.size());
+      }
+    }
+    EXPECT_EQ(frames, std::max<int64_t>(c.frames, 0)) << decoded.out;
+  }
+}
+
+}  // namespace
+}  // namespace g722kit::test
