@@ -77,8 +77,9 @@ struct CaptureCase {
   Bytes capture;
   std::string streams;  // per stream: "SSRC payload packets/lost/dup/reordered/late;"
   std::string skipped;
-  int64_t frames;  // decoded, over all outputs; -1: decode refuses (exit 4)
-  std::vector<std::string> options = {};
+  int64_t frames;                         // decoded, over all outputs; -1: decode refuses (exit 4)
+  std::vector<std::string> options = {};  // of info and decode
+  std::vector<std::string> decode_options = {};  // of decode alone
 };
 
 // The streams of info's table in the form of CaptureCase::streams.
@@ -126,11 +127,15 @@ std::vector<CaptureCase> Cases() {
   for (const Packet& p : Talk(50)) {
     Packet back = p, other = p;
     back.source = p.destination, back.destination = p.source, back.rtp.ssrc = 2;
+    back.source_port = p.destination_port, back.destination_port = p.source_port;
     other.source = "10.0.0.3", other.destination = "10.0.0.4", other.rtp.ssrc = 3;
     other.time_us += 500000;
     calls.push_back(back);
     calls.push_back(other);
   }
+  const std::string two_calls =
+      "0x00000001 G.722 (PT 9) 50/0/0/0/0;0x00000002 G.722 (PT 9) 50/0/0/0/0;"
+      "0x00000003 G.722 (PT 9) 50/0/0/0/0;";
   const Bytes whole = Ethernet(Talk(50));
   return {
       {"Ethernet", whole, one, "nothing", 16000},
@@ -204,10 +209,9 @@ std::vector<CaptureCase> Cases() {
        "0x00000001 G.722 (PT 96) 50/0/0/0/0;", "1 non-RTP UDP", 16000},
       {"EventsNoiseRtcpTcp", Pcap(kEthernet, extras), "0x00000001 G.722 (PT 9) 50/0/0/0/0;",
        "1 RTCP, 1 DTMF events, 1 comfort noise, 1 undecodable, 1 not UDP", 16000},
-      {"TwoCallsAtOnce", Ethernet(calls),
-       "0x00000001 G.722 (PT 9) 50/0/0/0/0;0x00000002 G.722 (PT 9) 50/0/0/0/0;"
-       "0x00000003 G.722 (PT 9) 50/0/0/0/0;",
-       "nothing", 48000},
+      {"TwoCallsAtOnce", Ethernet(calls), two_calls, "nothing", 48000},
+      {"Stereo", Ethernet(calls), two_calls, "nothing", 2 * 16000, {}, {"--stereo"}},
+      {"OneOfThem", Ethernet(calls), two_calls, "nothing", 16000, {}, {"--stream", "00000003"}},
       {"SnapLengthAndCutShort", cut_short, "0x00000001 G.722 (PT 9) 48/1/0/0/0;", "1 undecodable",
        49 * 320},
       {"OnlyTcp", Pcap(kEthernet, {{0, Frame(kEthernet, IpTcp())}}), "", "1 not UDP", -1},
@@ -228,6 +232,7 @@ TEST(ToolCapture, InfoAndDecodeOfCraftedCaptures) {
         << described.out;
     std::vector<std::string> decode = {"decode", "call.pcap", "out.wav"};
     decode.insert(decode.end(), c.options.begin(), c.options.end());
+    decode.insert(decode.end(), c.decode_options.begin(), c.decode_options.end());
     const ToolResult decoded = RunTool(decode, dir.path());
     ASSERT_EQ(decoded.exit_code, c.frames < 0 ? 4 : 0) << decoded.err;
     int64_t frames = 0;
@@ -237,6 +242,28 @@ TEST(ToolCapture, InfoAndDecodeOfCraftedCaptures) {
       }
     }
     EXPECT_EQ(frames, std::max<int64_t>(c.frames, 0)) << decoded.out;
+  }
+}
+
+// An odd number of samples, so that the last packet carries the flushed code.
+TEST(ToolCapture, EncodedCaptureDecodesToTheSamplesOfTheCodeFile) {
+  TempDir dir;
+  WriteWav(dir / "speech.wav", {16000, 1, SpeechLikeSignal(16000 + 1001, 16000, 5)});
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"encode", "speech.wav", "call.pcap", "--ptime", "30", "--ssrc", "0x1234ABCD"},
+           {"encode", "-w", "speech.wav", "call.g722"},
+           {"decode", "call.pcap", "call.wav"},
+           {"decode", "-w", "call.g722", "codes.wav"}}) {
+    const ToolResult result = RunTool(args, dir.path());
+    ASSERT_EQ(result.exit_code, 0) << result.err;
+  }
+  EXPECT_EQ(ReadAudio(dir / "call.wav").samples, ReadAudio(dir / "codes.wav").samples);
+  EXPECT_NE(RunTool({"info", "call.pcap"}, dir.path()).out.find("0x1234ABCD"), std::string::npos);
+  for (const std::vector<std::string>& refused :
+       {std::vector<std::string>{"-b", "48000"}, {"-b", "56000", "-p"}, {"--ptime", "25"}}) {
+    std::vector<std::string> args = {"encode", "speech.wav", "x.pcap"};
+    args.insert(args.end(), refused.begin(), refused.end());
+    EXPECT_EQ(RunTool(args, dir.path()).exit_code, 2) << refused.front();
   }
 }
 
