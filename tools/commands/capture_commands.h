@@ -6,7 +6,8 @@
 
 namespace g722kit::tool {
 
-// True when input starts like a pcap or pcapng file.
+// True when input starts like a pcap or pcapng file, or its name says it is one (libpcap then
+// says what is wrong with it).
 bool IsCapture(InputFile& input);
 
 void DecodeCapture(const ConversionArguments& args, InputFile& input);

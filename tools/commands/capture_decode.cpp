@@ -8,6 +8,7 @@
 #include "coding/rtp_audio.h"
 #include "commands/capture_commands.h"
 #include "formats/capture/capture_scan.h"
+#include "formats/g722_container.h"
 #include "formats/writers.h"
 #include "messages/report.h"
 #include "messages/tool_error.h"
@@ -85,13 +86,14 @@ void WriteChannels(const fs::path& name, std::vector<RtpAudio*> channels,
   output.Commit();
 }
 
-void PrintStream(const fs::path& input, const fs::path& output, const DecodedStream& decoded,
-                 bool conceal) {
+// channel: "", or " (left)" for a stereo output's.
+void PrintStream(const fs::path& input, const fs::path& output, const char* channel,
+                 const DecodedStream& decoded, bool conceal) {
   const PlayoutCounts& counts = decoded.stream->playout.counts();
   PrintSummary(output == "-",
-               "%s -> %s: %s, %.2f s at %d Hz; %s, %" PRIu64 " lost (%.2f s %s), %" PRIu64
+               "%s -> %s%s: %s, %.2f s at %d Hz; %s, %" PRIu64 " lost (%.2f s %s), %" PRIu64
                " late, %s\n",
-               input.c_str(), output.c_str(), StreamTitle(*decoded.stream).c_str(),
+               input.c_str(), output.c_str(), channel, StreamTitle(*decoded.stream).c_str(),
                static_cast<double>(decoded.audio->spool().samples()) / kRate, kRate,
                Counted(counts.packets, "packet").c_str(), counts.lost,
                decoded.audio->concealed_seconds(), conceal ? "concealed" : "silent", counts.late,
@@ -116,6 +118,10 @@ std::vector<DecodedStream> CallPair(const fs::path& input, std::vector<DecodedSt
 }  // namespace
 
 void DecodeCapture(const ConversionArguments& args, InputFile& input) {
+  if (const std::optional<std::string> conflict = ContainerConflict(args.codec)) {
+    throw FileError(kExitUsage, "cannot decode", args.input,
+                    *conflict + " contradicts RTP's G.722, which is 64000 bit/s two-band codes");
+  }
   const CaptureOptions& options = args.capture;
   const SinkFactory sinks = [&](const StreamKey& key) -> std::unique_ptr<PlayoutSink> {
     if (options.stream && key.ssrc != *options.stream) return nullptr;
@@ -141,8 +147,8 @@ void DecodeCapture(const ConversionArguments& args, InputFile& input) {
           std::llround(static_cast<double>(channel.stream->first_ns - start) * kRate / 1e9)));
     }
     WriteChannels(args.output, {pair[0].audio, pair[1].audio}, offsets, raw);
-    for (const DecodedStream& channel : pair)
-      PrintStream(args.input, args.output, channel, options.conceal);
+    PrintStream(args.input, args.output, " (left)", pair[0], options.conceal);
+    PrintStream(args.input, args.output, " (right)", pair[1], options.conceal);
     return;
   }
   if (streams.size() > 1 && args.output == "-") {
@@ -154,7 +160,7 @@ void DecodeCapture(const ConversionArguments& args, InputFile& input) {
   for (size_t i = 0; i < streams.size(); i++) {
     const fs::path name = streams.size() == 1 ? args.output : NumberedName(args.output, i + 1);
     WriteChannels(name, {streams[i].audio}, {0}, raw);
-    PrintStream(args.input, name, streams[i], options.conceal);
+    PrintStream(args.input, name, "", streams[i], options.conceal);
   }
 }
 

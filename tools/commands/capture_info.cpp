@@ -33,7 +33,8 @@ std::string TimeOfDay(int64_t time_ns) {
 }  // namespace
 
 bool IsCapture(InputFile& input) {
-  return LooksLikeCapture(input.PeekStart(4));
+  const std::string extension = LowerCaseExtension(input.name());
+  return extension == ".pcap" || extension == ".pcapng" || LooksLikeCapture(input.PeekStart(4));
 }
 
 void InfoCapture(InputFile& input, const CaptureOptions& options) {
@@ -45,7 +46,7 @@ void InfoCapture(InputFile& input, const CaptureOptions& options) {
                 static_cast<double>(scan.last_ns - scan.first_ns) / 1e9);
   }
   std::printf("\n");
-  if (!scan.damage.empty()) std::printf("  %s: read up to there\n", scan.damage.c_str());
+  if (!scan.damage.empty()) std::printf("  the capture ends early: %s\n", scan.damage.c_str());
   size_t width = 0;
   std::vector<std::string> flows;
   for (const std::unique_ptr<RtpStream>& stream : scan.streams) {

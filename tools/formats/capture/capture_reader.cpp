@@ -32,7 +32,10 @@ CaptureReader::CaptureReader(InputFile& input) {
   char error[PCAP_ERRBUF_SIZE] = {};
   pcap_ =
       pcap_fopen_offline_with_tstamp_precision(stream_.get(), PCAP_TSTAMP_PRECISION_NANO, error);
-  if (pcap_ == nullptr) throw FileError(kExitFormat, "cannot read", input.name(), error);
+  if (pcap_ == nullptr) {
+    throw FileError(kExitFormat, "cannot read", input.name(),
+                    std::string("not a pcap or pcapng capture: ") + error);
+  }
   stream_.release();  // pcap_close closes it
   link_type_ = pcap_datalink(pcap_);
   if (!IsKnownLinkType(link_type_)) {
