@@ -212,7 +212,8 @@ void AddCommands(CLI::App& app, Arguments& args, std::map<const CLI::App*, Runne
       ".wav or .au holds the codes in a WAV or AU file as phones and other G.722 software read\n"
       "it: 64000 bit/s, 16 kHz two-band (--wideband is implied). Any other OUT holds the codes\n"
       "alone, no header: decode them with the same options. The default is the library's file\n"
-      "format: 64000 bit/s, 8 kHz, one code per byte, NAME.g722.\n\n" +
+      "format: 64000 bit/s, 8 kHz, one code per byte, NAME.g722. OUT ending in .pcap is a packet\n"
+      "capture of one G.722 RTP stream, as SIPp and tcpreplay replay it.\n\n" +
           std::string(kFilesHelp));
   AddConversionOptions(*encode, args.encode, "Audio to encode, then OUT or a folder", "NAME.g722");
   encode
@@ -230,7 +231,9 @@ void AddCommands(CLI::App& app, Arguments& args, std::map<const CLI::App*, Runne
       "A G.722 WAV or AU file says its configuration itself; for codes without a header, give\n"
       "the options they were encoded with. The output is 16-bit mono PCM at 8000 samples/s,\n"
       "or 16000 with --wideband (and from a WAV or AU file), NAME.wav by default: a WAV file,\n"
-      "or headerless samples when its name ends in .raw or .pcm.\n\n" +
+      "or headerless samples when its name ends in .raw or .pcm. A packet capture (pcap,\n"
+      "pcapng) gives each G.722 RTP stream in it at 16000 samples/s: OUT for one stream,\n"
+      "OUT.1.wav, OUT.2.wav, ... for several.\n\n" +
           std::string(kFilesHelp));
   AddConversionOptions(*decode, args.decode, "G.722 files to decode, then OUT or a folder",
                        "NAME.wav");
@@ -264,8 +267,9 @@ void AddCommands(CLI::App& app, Arguments& args, std::map<const CLI::App*, Runne
   CLI::App* info = AddCommand(
       app, "info", "Tell what a file is",
       "An audio file shows its format, rate, channels and length (a .raw or .pcm name is read\n"
-      "as 16-bit PCM at 8000 samples/s), a G.722 WAV or AU file its codes; any other file is\n"
-      "taken for G.722 codes and shows its length in each packing.");
+      "as 16-bit PCM at 8000 samples/s), a G.722 WAV or AU file its codes, a packet capture\n"
+      "its RTP streams; any other file is taken for G.722 codes and shows its length in each\n"
+      "packing.");
   info->add_option("FILE", args.info, "File to describe (- for stdin)")->required();
   AddRawInputOptions(*info, args.info_raw);
   AddPayloadTypeOption(*info, args.info_capture);
