@@ -52,52 +52,40 @@ Endpoint Address(const std::string& option, const std::string& text) {
   return *endpoint;
 }
 
+// An option taking a value, in the captures' group of the help.
+CLI::Option* AddOption(CLI::App& command, const std::string& name, std::string& text,
+                       const std::string& help, const std::string& value) {
+  return command.add_option(name, text, help)->type_name(value)->group(kGroup);
+}
+
 }  // namespace
 
 void AddPayloadTypeOption(CLI::App& command, CaptureText& text) {
-  command
-      .add_option("--payload-type", text.payload_type,
-                  "Take RTP of this payload type for G.722, whatever the SDP says")
-      ->type_name("N")
-      ->group(kGroup);
+  AddOption(command, "--payload-type", text.payload_type,
+            "Take RTP of this payload type for G.722, whatever the SDP says", "N");
 }
 
 void AddCaptureReadOptions(CLI::App& command, CaptureText& text) {
   AddPayloadTypeOption(command, text);
-  command
-      .add_option("--stream", text.stream,
-                  "Decode only the stream of this SSRC (as info prints it)")
-      ->type_name("SSRC")
-      ->group(kGroup);
+  AddOption(command, "--stream", text.stream,
+            "Decode only the stream of this SSRC (as info prints it)", "SSRC");
   command
       .add_flag("--stereo", text.stereo,
                 "The two directions of a call as the left and right channels of one file")
       ->group(kGroup);
-  command
-      .add_option("--conceal", text.conceal,
-                  "none: silence for lost packets (default: the library's concealment)")
-      ->type_name("none")
-      ->group(kGroup);
+  AddOption(command, "--conceal", text.conceal,
+            "none: silence for lost packets (default: the library's concealment)", "none");
 }
 
 void AddCaptureWriteOptions(CLI::App& command, CaptureText& text) {
-  command.add_option("--ptime", text.ptime, "Milliseconds of audio per RTP packet (default 20)")
-      ->type_name("10..60")
-      ->group(kGroup);
-  command.add_option("--seq", text.sequence, "The first RTP sequence number (default random)")
-      ->type_name("N")
-      ->group(kGroup);
-  command.add_option("--ssrc", text.ssrc, "The stream's SSRC (default random)")
-      ->type_name("N")
-      ->group(kGroup);
-  command.add_option("--rtp-src", text.source, "Where the RTP comes from")
-      ->type_name("ADDR:PORT")
-      ->capture_default_str()
-      ->group(kGroup);
-  command.add_option("--rtp-dst", text.destination, "Where the RTP goes")
-      ->type_name("ADDR:PORT")
-      ->capture_default_str()
-      ->group(kGroup);
+  AddOption(command, "--ptime", text.ptime, "Milliseconds of audio per RTP packet (default 20)",
+            "10..60");
+  AddOption(command, "--seq", text.sequence, "The first RTP sequence number (default random)", "N");
+  AddOption(command, "--ssrc", text.ssrc, "The stream's SSRC (default random)", "N");
+  AddOption(command, "--rtp-src", text.source, "Where the RTP comes from", "ADDR:PORT")
+      ->capture_default_str();
+  AddOption(command, "--rtp-dst", text.destination, "Where the RTP goes", "ADDR:PORT")
+      ->capture_default_str();
 }
 
 CaptureOptions ParseCaptureText(const CaptureText& text) {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "formats/capture/link_types.h"
+#include "formats/capture/capture_tables.h"
 #include "formats/capture/net_bytes.h"
 
 namespace g722kit::tool {
@@ -12,12 +12,6 @@ namespace {
 
 constexpr uint16_t kEtherIpv4 = 0x0800;
 constexpr uint16_t kEtherIpv6 = 0x86DD;
-
-const LinkType* Find(int link_type) {
-  const auto* found = std::find_if(std::begin(kLinkTypes), std::end(kLinkTypes),
-                                   [&](const LinkType& type) { return type.dlt == link_type; });
-  return found == std::end(kLinkTypes) ? nullptr : found;
-}
 
 bool IsVlanTag(uint16_t ether_type) {
   return std::find(std::begin(kVlanEtherTypes), std::end(kVlanEtherTypes), ether_type) !=
@@ -64,17 +58,17 @@ LinkPayload RawIp(std::span<const uint8_t> frame) {
 }  // namespace
 
 bool IsKnownLinkType(int link_type) {
-  return Find(link_type) != nullptr;
+  return FindCode(kLinkTypes, link_type) != nullptr;
 }
 
 const char* LinkTypeName(int link_type) {
-  const LinkType* type = Find(link_type);
+  const NamedCode* type = FindCode(kLinkTypes, link_type);
   return type != nullptr ? type->name : "unknown";
 }
 
 std::string KnownLinkTypes() {
   std::string names;
-  for (const LinkType& type : kLinkTypes) {
+  for (const NamedCode& type : kLinkTypes) {
     if (names.find(type.name) == std::string::npos) {
       names += (names.empty() ? "" : ", ") + std::string(type.name);
     }

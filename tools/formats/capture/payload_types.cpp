@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "formats/capture/capture_tables.h"
 #include "formats/capture/sdp.h"
-#include "formats/capture/static_payload_types.h"
 
 namespace g722kit::tool {
 namespace {
@@ -38,10 +38,7 @@ std::optional<std::string> PayloadTypes::Encoding(const Endpoint& destination,
   if (const auto found = by_port_.find({destination.port, payload_type}); found != by_port_.end()) {
     return found->second;
   }
-  const auto* known =
-      std::find_if(std::begin(kStaticPayloadTypes), std::end(kStaticPayloadTypes),
-                   [&](const StaticPayloadType& type) { return type.number == payload_type; });
-  if (known != std::end(kStaticPayloadTypes)) return known->name;
+  if (const NamedCode* known = FindCode(kStaticPayloadTypes, payload_type)) return known->name;
   return std::nullopt;
 }
 
