@@ -55,12 +55,12 @@ Bytes Ethernet(const std::vector<Packet>& packets) {
   return Pcap(kEthernet, Records(packets));
 }
 
-// A SIP INVITE whose SDP maps payload type 96 to G.722 at 10.0.0.2:5000.
-Bytes Invite() {
+// A SIP INVITE whose SDP maps payload type 96 to codec at address, port 5000.
+Bytes Invite(const std::string& address = "10.0.0.2", const std::string& codec = "G722") {
   const std::string text =
-      "INVITE sip:b@10.0.0.2 SIP/2.0\r\nContent-Type: application/sdp\r\n\r\nv=0\r\n"
-      "o=- 1 1 IN IP4 10.0.0.2\r\ns=-\r\nc=IN IP4 10.0.0.2\r\nt=0 0\r\n"
-      "m=audio 5000 RTP/AVP 96 101\r\na=rtpmap:96 G722/8000\r\n"
+      "INVITE sip:b@" + address + " SIP/2.0\r\nContent-Type: application/sdp\r\n\r\nv=0\r\n" +
+      "o=- 1 1 IN IP4 " + address + "\r\ns=-\r\nc=IN IP4 " + address + "\r\nt=0 0\r\n" +
+      "m=audio 5000 RTP/AVP 96 101\r\na=rtpmap:96 " + codec + "/8000\r\n" +
       "a=rtpmap:101 telephone-event/8000\r\n" +
       std::string(1500, ' ');  // long, as INVITEs with many codecs are: it comes in fragments
   return Bytes(text.begin(), text.end());
@@ -115,6 +115,19 @@ std::vector<CaptureCase> Cases() {
   std::vector<Record> sdp_after_media = dynamic;
   for (const Bytes& ip : IpUdp("10.0.0.1", 5060, "10.0.0.2", 5060, Invite(), 1024))
     sdp_after_media.push_back({3000000, Frame(kEthernet, ip)});
+  std::vector<Record> two_mappings = Records(With(Talk(50), [](auto& ps) {
+    const size_t count = ps.size();
+    for (size_t i = 0; i < count; i++) {
+      ps[i].rtp.payload_type = 96;
+      Packet other = ps[i];
+      other.destination = "10.0.0.4", other.rtp.ssrc = 4;
+      ps.push_back(other);
+    }
+  }));
+  for (const auto& [address, codec] : {std::pair{"10.0.0.2", "G722"}, {"10.0.0.4", "opus"}}) {
+    for (const Bytes& ip : IpUdp("10.0.0.9", 5060, address, 5060, Invite(address, codec)))
+      two_mappings.insert(two_mappings.begin(), {0, Frame(kEthernet, ip)});
+  }
   std::vector<Packet> events = Talk(50);
   events[10].rtp.payload_type = 101, events[10].rtp.payload_bytes = 4, events[10].rtp.fill = 5;
   events[11].rtp.payload_type = 13, events[11].rtp.payload_bytes = 1;
@@ -207,6 +220,9 @@ std::vector<CaptureCase> Cases() {
        {"--payload-type", "96"}},
       {"FragmentedSdpAfterMedia", Pcap(kEthernet, sdp_after_media),
        "0x00000001 G.722 (PT 96) 50/0/0/0/0;", "1 non-RTP UDP", 16000},
+      {"TwoCallsTwoMappings", Pcap(kEthernet, two_mappings),
+       "0x00000001 G.722 (PT 96) 50/0/0/0/0;0x00000004 PT 96 opus (not G.722) 50/0/0/0/0;",
+       "50 other codecs, 2 non-RTP UDP", 16000},
       {"EventsNoiseRtcpTcp", Pcap(kEthernet, extras), "0x00000001 G.722 (PT 9) 50/0/0/0/0;",
        "1 RTCP, 1 DTMF events, 1 comfort noise, 1 undecodable, 1 not UDP", 16000},
       {"TwoCallsAtOnce", Ethernet(calls), two_calls, "nothing", 48000},

@@ -100,19 +100,25 @@ void PrintStream(const fs::path& input, const fs::path& output, const char* chan
                Counted(counts.duplicates, "duplicate").c_str());
 }
 
-// The two streams of a call: between the same two address:port pairs, one each way.
-std::vector<DecodedStream> CallPair(const fs::path& input, std::vector<DecodedStream> streams) {
+// The two streams of a call: between the same two address:port pairs, one each way; the call of
+// the stream of SSRC ssrc when one is given.
+std::vector<DecodedStream> CallPair(const fs::path& input, std::vector<DecodedStream> streams,
+                                    std::optional<uint32_t> ssrc) {
   for (size_t i = 0; i < streams.size(); i++) {
     for (size_t j = i + 1; j < streams.size(); j++) {
       const StreamKey& a = streams[i].stream->key;
       const StreamKey& b = streams[j].stream->key;
-      if (a.source == b.destination && a.destination == b.source) return {streams[i], streams[j]};
+      const bool chosen = !ssrc || a.ssrc == *ssrc || b.ssrc == *ssrc;
+      if (chosen && a.source == b.destination && a.destination == b.source) {
+        return {streams[i], streams[j]};
+      }
     }
   }
   throw FileError(kExitFormat, "cannot decode", input,
                   "--stereo needs the two directions of one call, and no two of its " +
-                      std::to_string(streams.size()) +
-                      " G.722 streams run between the same two addresses and ports");
+                      std::to_string(streams.size()) + " G.722 streams" +
+                      (ssrc ? " with that SSRC among them" : "") +
+                      " run between the same two addresses and ports");
 }
 
 }  // namespace
@@ -124,7 +130,7 @@ void DecodeCapture(const ConversionArguments& args, InputFile& input) {
   }
   const CaptureOptions& options = args.capture;
   const SinkFactory sinks = [&](const StreamKey& key) -> std::unique_ptr<PlayoutSink> {
-    if (options.stream && key.ssrc != *options.stream) return nullptr;
+    if (options.stream && !options.stereo && key.ssrc != *options.stream) return nullptr;
     return std::make_unique<RtpAudio>(options.conceal);
   };
   CaptureScan scan = ScanCapture(input, options.payload_type, sinks);
@@ -139,7 +145,7 @@ void DecodeCapture(const ConversionArguments& args, InputFile& input) {
   }
   const bool raw = IsRawPcmName(args.output);
   if (options.stereo) {
-    const std::vector<DecodedStream> pair = CallPair(args.input, streams);
+    const std::vector<DecodedStream> pair = CallPair(args.input, streams, options.stream);
     std::vector<uint64_t> offsets;
     const int64_t start = std::min(pair[0].stream->first_ns, pair[1].stream->first_ns);
     for (const DecodedStream& channel : pair) {
