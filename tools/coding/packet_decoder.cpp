@@ -2,7 +2,7 @@
 
 namespace g722kit::tool {
 
-PacketDecoder::PacketDecoder(bool conceal) : conceal_(conceal) {
+PacketDecoder::PacketDecoder() {
   Reset();
 }
 
@@ -13,7 +13,7 @@ void PacketDecoder::Decode(std::span<const uint8_t> codes, std::vector<int16_t>&
   pcm.resize(static_cast<size_t>(samples));
 }
 
-void PacketDecoder::Lose(uint32_t bytes, std::vector<int16_t>& pcm) {
+void PacketDecoder::Conceal(uint32_t bytes, std::vector<int16_t>& pcm) {
   pcm.assign(static_cast<size_t>(bytes) * 2, 0);
 }
 

@@ -11,9 +11,10 @@ void RtpAudio::Audio(std::span<const uint8_t> codes) {
 
 void RtpAudio::Lost(uint32_t ticks) {
   concealed_ticks_ += ticks;
+  if (!conceal_) return Silence(ticks);
   for (uint32_t left = ticks; left > 0;) {
     const uint32_t piece = std::min(left, kMaxTicksPerCall);
-    decoder_.Lose(piece, pcm_);
+    decoder_.Conceal(piece, pcm_);
     spool_.Write(pcm_);
     left -= piece;
   }

@@ -15,7 +15,8 @@ namespace g722kit::tool {
 
 class RtpAudio : public PlayoutSink {
  public:
-  explicit RtpAudio(bool conceal) : decoder_(conceal) {}
+  // conceal: lost packets are concealed; otherwise they are silence.
+  explicit RtpAudio(bool conceal) : conceal_(conceal) {}
 
   void Audio(std::span<const uint8_t> codes) override;
   void Lost(uint32_t ticks) override;
@@ -24,13 +25,14 @@ class RtpAudio : public PlayoutSink {
 
   // The decoded samples.
   PcmSpool& spool() { return spool_; }
-  // Seconds concealed.
+  // Seconds concealed (or silent in their place).
   double concealed_seconds() const { return static_cast<double>(concealed_ticks_) / 8000; }
 
  private:
   // At most this many ticks are concealed in one decoder call.
   static constexpr uint32_t kMaxTicksPerCall = 8000;
 
+  bool conceal_;
   PacketDecoder decoder_;
   PcmSpool spool_;
   std::vector<int16_t> pcm_;

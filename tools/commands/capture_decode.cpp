@@ -10,6 +10,7 @@
 #include "formats/capture/capture_scan.h"
 #include "formats/g722_container.h"
 #include "formats/writers.h"
+#include "io/system.h"
 #include "messages/report.h"
 #include "messages/tool_error.h"
 #include "messages/wording.h"
@@ -128,6 +129,7 @@ void DecodeCapture(const ConversionArguments& args, InputFile& input) {
     throw FileError(kExitUsage, "cannot decode", args.input,
                     *conflict + " contradicts RTP's G.722, which is 64000 bit/s two-band codes");
   }
+  AllowManyOpenFiles();  // each stream's samples wait in a temporary file of their own
   const CaptureOptions& options = args.capture;
   const SinkFactory sinks = [&](const StreamKey& key) -> std::unique_ptr<PlayoutSink> {
     if (options.stream && !options.stereo && key.ssrc != *options.stream) return nullptr;

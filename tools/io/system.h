@@ -32,6 +32,9 @@ std::optional<int> DescriptorNamed(const std::filesystem::path& file);
 
 bool StderrIsTerminal();
 
+// Raises the process's limit of open files to the most the system allows it.
+void AllowManyOpenFiles();
+
 // Width of the terminal on stderr in columns; 80 when it cannot be told.
 int StderrColumns();
 

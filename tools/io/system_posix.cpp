@@ -1,6 +1,7 @@
 // POSIX implementation of system.h.
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -81,6 +82,13 @@ std::optional<int> DescriptorNamed(const std::filesystem::path& file) {
     if (error == std::errc() && stop == end) return fd;
   }
   return std::nullopt;
+}
+
+void AllowManyOpenFiles() {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == limit.rlim_max) return;
+  limit.rlim_cur = limit.rlim_max;
+  setrlimit(RLIMIT_NOFILE, &limit);
 }
 
 bool StderrIsTerminal() {

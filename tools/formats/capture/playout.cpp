@@ -37,14 +37,12 @@ PlayoutSink* IgnoredSink() {
 Playout::Playout(PlayoutSink* sink) : sink_(sink != nullptr ? sink : IgnoredSink()) {}
 
 void Playout::MarkPlayed(int64_t sequence, bool played) {
-  const auto bit = static_cast<size_t>(sequence & 0xFFFF);
-  const uint64_t mask = uint64_t{1} << (bit % 64);
-  played_[bit / 64] = played ? played_[bit / 64] | mask : played_[bit / 64] & ~mask;
+  static_assert(kMaxMisorder < kRecentSequences);
+  played_[static_cast<size_t>(sequence) % played_.size()] = played;
 }
 
 bool Playout::WasPlayed(int64_t sequence) const {
-  const auto bit = static_cast<size_t>(sequence & 0xFFFF);
-  return (played_[bit / 64] >> (bit % 64) & 1) != 0;
+  return played_[static_cast<size_t>(sequence) % played_.size()];
 }
 
 void Playout::UpdateJitter(const PlayoutPacket& packet) {
@@ -63,7 +61,7 @@ void Playout::UpdateJitter(const PlayoutPacket& packet) {
 void Playout::Start(PlayoutPacket packet) {
   started_ = true;
   highest_ = next_ = kFirstExtended + packet.sequence;
-  played_.assign(65536 / 64, 0);
+  played_.reset();
   transit_ = false;
   newest_ns_ = packet.time_ns;
   counts_.packets++;

@@ -4,6 +4,7 @@
 // events for whoever turns the stream into audio, in 8000 Hz RTP clock units.
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -72,7 +73,10 @@ class Playout {
   int64_t next_ = 0;     // the next one to play
   int64_t newest_ns_ = 0;
   std::map<int64_t, PlayoutPacket> held_;
-  std::vector<uint64_t> played_;        // one bit per sequence number modulo 2^16
+  // Whether each recent sequence number was played (not lost), by sequence number modulo its
+  // size: a packet further back than RFC 3550's misordering limit is a stray anyway.
+  static constexpr size_t kRecentSequences = 512;
+  std::bitset<kRecentSequences> played_;
   std::optional<PlayoutPacket> stray_;  // a packet far off the sequence, maybe a new start
   uint64_t lost_pending_ = 0;           // lost since the last audio packet played
   // The last audio packet played: where its audio ends in RTP ticks, when it came.
