@@ -19,13 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (fd < 0 || write(fd, data + 1, size - 1) != static_cast<ssize_t>(size - 1)) __builtin_trap();
   try {
     InputFile input("/dev/fd/" + std::to_string(fd));
-    const CaptureScan scan = ScanCapture(
-        input, forced, [](const StreamKey&) { return std::make_unique<RtpAudio>(true); });
-    for (const auto& stream : scan.streams) {
-      if (stream->g722 && static_cast<RtpAudio*>(stream->sink.get())->spool().samples() == 0) {
-        __builtin_trap();  // a G.722 stream whose audio went nowhere
-      }
-    }
+    ScanCapture(input, forced, [](const StreamKey&) { return std::make_unique<RtpAudio>(true); });
   } catch (const ToolError&) {
     // not a capture, or a link type the tool does not read: refused with a message
   }

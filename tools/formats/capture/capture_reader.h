@@ -5,6 +5,7 @@
 #include <pcap/pcap.h>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -28,9 +29,6 @@ class CaptureReader {
   // Reads from input's current position. Throws ToolError (kExitFormat) when input is not a
   // capture, or when its link type is not one the tool reads.
   explicit CaptureReader(InputFile& input);
-  ~CaptureReader();
-  CaptureReader(const CaptureReader&) = delete;
-  CaptureReader& operator=(const CaptureReader&) = delete;
 
   int link_type() const { return link_type_; }
   // "Ethernet", "Linux cooked v2", ...
@@ -44,8 +42,12 @@ class CaptureReader {
   const std::string& error() const { return error_; }
 
  private:
+  struct PcapCloser {
+    void operator()(pcap_t* pcap) const { pcap_close(pcap); }
+  };
+
   StdioStream stream_;
-  pcap_t* pcap_ = nullptr;
+  std::unique_ptr<pcap_t, PcapCloser> pcap_;
   int link_type_ = 0;
   bool pcapng_ = false;
   std::string error_;

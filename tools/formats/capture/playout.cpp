@@ -15,6 +15,9 @@ constexpr int64_t kWindowNs = 1'000'000'000;
 constexpr size_t kMaxHeld = 1000;
 constexpr int64_t kTickNs = 125'000;  // one tick of the 8000 Hz RTP clock
 constexpr int64_t kWindowTicks = kWindowNs / kTickNs;
+// The longest gap filled: a longer one (a call on hold for hours, a capture whose times jump
+// by years) is shortened to this, so that the output stays near the audio the capture holds.
+constexpr int64_t kMaxGapTicks = 10 * 60 * 8000;
 // Extended sequence numbers start here, so that packets from before the first stay positive.
 constexpr int64_t kFirstExtended = int64_t{1} << 32;
 
@@ -141,12 +144,14 @@ void Playout::Play(const PlayoutPacket& packet, uint64_t lost_before) {
     const auto delta = static_cast<int32_t>(packet.timestamp - audio_end_);
     const int64_t gap_ticks = (packet.time_ns - audio_ns_) / kTickNs;
     const auto bytes = static_cast<int64_t>(packet.codes.size());
+    const auto gap = [](int64_t ticks) {
+      return static_cast<uint32_t>(std::clamp<int64_t>(ticks, 0, kMaxGapTicks));
+    };
     if (restart_pending_ || delta < 0 || delta > gap_ticks + kWindowTicks) {
       if (!restart_pending_) counts_.restarts++;
-      sink_->Restart(static_cast<uint32_t>(std::clamp<int64_t>(gap_ticks - bytes, 0, INT32_MAX)));
+      sink_->Restart(gap(gap_ticks - bytes));
     } else if (delta > 0) {
-      lost_pending_ > 0 ? sink_->Lost(static_cast<uint32_t>(delta))
-                        : sink_->Silence(static_cast<uint32_t>(delta));
+      lost_pending_ > 0 ? sink_->Lost(gap(delta)) : sink_->Silence(gap(delta));
     }
   }
   sink_->Audio(packet.codes);
