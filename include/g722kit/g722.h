@@ -150,6 +150,66 @@ G722KIT_API int32_t G722DecoderFlush(G722State* state, int16_t* pcm_out);
 G722KIT_API int32_t G722DecoderRelease(G722State* state);
 
 /*
+ * A packet decoder decodes a code stream that arrives in packets, as over RTP, and fills the
+ * packets that never arrive with concealment: something that sounds like the talker going on,
+ * fading out when the loss lasts, and rejoining the real stream without a click. While nothing
+ * is lost its output is bit for bit what G722DecodeCodes gives.
+ *
+ * How it conceals, in integer arithmetic only, so that every build and instruction set gives
+ * the same samples:
+ * - It keeps the last 512 samples of its output (32 ms two-band, 64 ms at 8 kHz). When codes
+ *   are lost it finds the pitch period at the end of that output (the best normalised match
+ *   of the last 10 ms against the stretch 2.5 to 16 ms earlier) and repeats the last whole
+ *   periods, at least 5 ms of them, blending the end of the stretch into the samples before
+ *   its start so that repeats join smoothly.
+ *   Output without a clear period repeats its last 10 ms in the same way. The stretch is never
+ *   louder than the newest output.
+ * - The first concealed samples carry an offset, fading over 4 ms, that joins the repeated
+ *   stretch to the last real sample.
+ * - The concealment fades from its first sample, in a straight line, to silence at 60 ms of
+ *   loss. In two-band mode its upper band is softened within the first 8 ms.
+ * - The ADPCM state of both bands follows the concealment: the concealed signal is coded by
+ *   the codec's own encoder, started from the decoder's state, and the decoder takes those
+ *   codes, so that the first real codes after the loss decode from a state close to the
+ *   talker's encoder.
+ * - The first 1 ms decoded after a loss is cross-faded from the concealment into the real
+ *   signal.
+ */
+typedef struct G722PacketDecoder G722PacketDecoder;
+
+/*
+ * Creates a packet decoder for a stream of one code per byte: rate 64000, 56000 or 48000,
+ * options 0 (two-band, 16000 samples per second) or G722Option8k (8000 samples per second);
+ * other option bits but G722OptionPacked are ignored, as G722DecoderInit ignores them. All the
+ * memory it uses is allocated here; decoding calls allocate nothing. Returns NULL for another
+ * rate, for G722OptionPacked (packets carry whole codes, one per byte) or when the allocation
+ * fails. Release it with G722PacketDecoderRelease.
+ */
+G722KIT_API G722PacketDecoder* G722PacketDecoderCreate(int32_t rate, int32_t options);
+
+/*
+ * Decodes one packet of byte_count code bytes and returns the number of samples written to
+ * pcm_out: 2 per byte in two-band mode, 1 per byte in 8 kHz mode.
+ *
+ * codes_in != NULL: the bytes arrived; they decode exactly as G722DecodeCodes decodes them on
+ * a record of the same configuration fed the same bytes, as long as nothing was lost. The first
+ * 1 ms after a loss is cross-faded from the concealment into them.
+ * codes_in == NULL: the packet's byte_count bytes were lost; pcm_out receives concealment in
+ * their place, and the decoder is ready for the next real codes.
+ *
+ * Returns 0, changing nothing, when decoder or pcm_out is NULL, byte_count <= 0 or byte_count >
+ * G722MaxDecodeBytes.
+ */
+G722KIT_API int32_t G722PacketDecode(G722PacketDecoder* decoder, int16_t* pcm_out,
+                                     const uint8_t* codes_in, int32_t byte_count);
+
+/* Starts a new stream, as a fresh decoder would. Returns 1, or 0 when decoder is NULL. */
+G722KIT_API int32_t G722PacketDecoderReset(G722PacketDecoder* decoder);
+
+/* Frees a packet decoder; NULL is ignored. */
+G722KIT_API void G722PacketDecoderRelease(G722PacketDecoder* decoder);
+
+/*
  * A batch codes many independent streams of one configuration side by side, in the vector
  * lanes of the processor: a conference bridge, a call recorder or a transcoding server coding
  * one frame of each call at a time. Every stream's output is bit for bit what a G722State of the

@@ -1,24 +1,30 @@
 #include "coding/packet_decoder.h"
 
+#include "messages/tool_error.h"
+
 namespace g722kit::tool {
 
-PacketDecoder::PacketDecoder() {
-  Reset();
+PacketDecoder::PacketDecoder() : decoder_(G722PacketDecoderCreate(64000, 0)) {
+  if (!decoder_) throw ToolError(kExitFailure, "the library could not make a packet decoder");
 }
 
-void PacketDecoder::Decode(std::span<const uint8_t> codes, std::vector<int16_t>& pcm) {
-  pcm.resize(codes.size() * 2);
+void PacketDecoder::Run(const uint8_t* codes, uint32_t bytes, std::vector<int16_t>& pcm) {
+  pcm.resize(static_cast<size_t>(bytes) * 2);
   const int32_t samples =
-      G722DecodeCodes(&state_, pcm.data(), codes.data(), static_cast<int32_t>(codes.size()));
+      G722PacketDecode(decoder_.get(), pcm.data(), codes, static_cast<int32_t>(bytes));
   pcm.resize(static_cast<size_t>(samples));
 }
 
+void PacketDecoder::Decode(std::span<const uint8_t> codes, std::vector<int16_t>& pcm) {
+  Run(codes.data(), static_cast<uint32_t>(codes.size()), pcm);
+}
+
 void PacketDecoder::Conceal(uint32_t bytes, std::vector<int16_t>& pcm) {
-  pcm.assign(static_cast<size_t>(bytes) * 2, 0);
+  Run(nullptr, bytes, pcm);
 }
 
 void PacketDecoder::Reset() {
-  G722DecoderInit(&state_, 64000, 0);
+  G722PacketDecoderReset(decoder_.get());
 }
 
 }  // namespace g722kit::tool
