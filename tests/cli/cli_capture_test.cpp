@@ -3,8 +3,10 @@
 // restarts, header extras, SDP payload types, two calls, damage), and encode to a capture.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <regex>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -27,14 +29,17 @@ struct Packet {
   uint16_t destination_port = 5000;
 };
 
-// count packets of 20 ms, one after the other from 1 s of capture time.
-std::vector<Packet> Talk(int count, uint16_t sequence = 1000, uint32_t timestamp = 8000) {
+// count packets of 20 ms, one after the other from 1 s of capture time, their payload bytes
+// all fill.
+std::vector<Packet> Talk(int count, uint16_t sequence = 1000, uint32_t timestamp = 8000,
+                         uint8_t fill = 0xFA) {
   std::vector<Packet> packets;
   for (int i = 0; i < count; i++) {
     Packet packet;
     packet.rtp.sequence = static_cast<uint16_t>(sequence + i);
     packet.rtp.timestamp = timestamp + 160 * static_cast<uint32_t>(i);
     packet.time_us = 1000000 + 20000 * int64_t{i};
+    packet.rtp.fill = fill;
     packets.push_back(packet);
   }
   return packets;
@@ -258,6 +263,23 @@ TEST(ToolCapture, InfoAndDecodeOfCraftedCaptures) {
       }
     }
     EXPECT_EQ(frames, std::max<int64_t>(c.frames, 0)) << decoded.out;
+  }
+}
+
+// The two lost packets of 20 ms (samples 3200 to 3839) are concealed, or silent when asked.
+TEST(ToolCapture, LostPacketsAreConcealedOrSilent) {
+  TempDir dir;
+  WriteBytes(dir / "call.pcap", Ethernet(With(Talk(50, 1000, 8000, 0x55), [](auto& ps) {
+               ps.erase(ps.begin() + 10, ps.begin() + 12);
+             })));
+  for (const bool conceal : {true, false}) {
+    std::vector<std::string> args = {"decode", "call.pcap", "out.wav", "-f"};
+    if (!conceal) args.insert(args.end(), {"--conceal", "none"});
+    ASSERT_EQ(RunTool(args, dir.path()).exit_code, 0);
+    const std::vector<int16_t> samples = ReadAudio(dir / "out.wav").samples;
+    ASSERT_EQ(samples.size(), 16000u);
+    const auto lost = std::span(samples).subspan(3200, 640);
+    EXPECT_EQ(std::all_of(lost.begin(), lost.end(), [](int16_t s) { return s == 0; }), !conceal);
   }
 }
 
