@@ -25,6 +25,11 @@ inline constexpr NamedCode kLinkTypes[] = {
     {DLT_LOOP, "BSD loopback"},
 };
 
+// EtherTypes of IPv4 and IPv6, and the IP protocol number of UDP.
+inline constexpr uint16_t kEtherTypeIpv4 = 0x0800;
+inline constexpr uint16_t kEtherTypeIpv6 = 0x86DD;
+inline constexpr uint8_t kProtocolUdp = 17;
+
 // EtherTypes of VLAN tags: 802.1Q, 802.1ad, and the older QinQ values.
 inline constexpr uint16_t kVlanEtherTypes[] = {0x8100, 0x88A8, 0x9100, 0x9200};
 

@@ -1,11 +1,11 @@
 #include "formats/capture/ip_packet.h"
 
+#include "formats/capture/capture_tables.h"
 #include "formats/capture/net_bytes.h"
 
 namespace g722kit::tool {
 namespace {
 
-constexpr uint8_t kUdp = 17;
 constexpr uint8_t kIpv6Fragment = 44;
 // IPv6 extension headers that may come before the fragment header or UDP.
 constexpr uint8_t kIpv6HopByHop = 0;
@@ -13,7 +13,7 @@ constexpr uint8_t kIpv6Routing = 43;
 constexpr uint8_t kIpv6DestinationOptions = 60;
 
 IpContent ContentOf(uint8_t protocol, bool fragment) {
-  if (protocol != kUdp) return IpContent::kOther;
+  if (protocol != kProtocolUdp) return IpContent::kOther;
   return fragment ? IpContent::kFragment : IpContent::kUdp;
 }
 

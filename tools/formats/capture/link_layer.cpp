@@ -10,16 +10,14 @@
 namespace g722kit::tool {
 namespace {
 
-constexpr uint16_t kEtherIpv4 = 0x0800;
-constexpr uint16_t kEtherIpv6 = 0x86DD;
-
 bool IsVlanTag(uint16_t ether_type) {
   return std::find(std::begin(kVlanEtherTypes), std::end(kVlanEtherTypes), ether_type) !=
          std::end(kVlanEtherTypes);
 }
 
 LinkPayload ByEtherType(uint16_t ether_type, std::span<const uint8_t> frame, size_t at) {
-  if (ether_type != kEtherIpv4 && ether_type != kEtherIpv6) return {FrameContent::kOther, {}};
+  if (ether_type != kEtherTypeIpv4 && ether_type != kEtherTypeIpv6)
+    return {FrameContent::kOther, {}};
   return {FrameContent::kIp, frame.subspan(at)};
 }
 

@@ -1,5 +1,7 @@
 #include "formats/capture/packet_headers.h"
 
+#include "formats/capture/capture_tables.h"
+
 #include "formats/header_bytes.h"
 
 namespace g722kit::tool {
@@ -8,9 +10,6 @@ namespace {
 // Locally administered MAC addresses of the two hosts.
 constexpr uint8_t kSourceMac[6] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
 constexpr uint8_t kDestinationMac[6] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x02};
-constexpr uint16_t kEtherIpv4 = 0x0800;
-constexpr uint16_t kEtherIpv6 = 0x86DD;
-constexpr uint8_t kUdp = 17;
 constexpr uint8_t kHops = 64;
 constexpr uint8_t kExpedited = 0xB8;  // DSCP EF, as phones mark voice
 
@@ -45,7 +44,7 @@ std::vector<uint8_t> Udp(const Endpoint& source, const Endpoint& destination, co
   std::vector<uint8_t> bytes = udp.Take();
   // Pseudo-header: both addresses, the protocol and the UDP length.
   uint32_t sum = Sum(source.AddressBytes(), Sum(destination.AddressBytes()));
-  sum = Sum(bytes, sum + kUdp + length);
+  sum = Sum(bytes, sum + kProtocolUdp + length);
   uint16_t checksum = Complement(sum);
   if (checksum == 0) checksum = 0xFFFF;  // 0 means "no checksum"
   bytes[6] = static_cast<uint8_t>(checksum >> 8);
@@ -63,10 +62,10 @@ std::vector<uint8_t> RtpFrame(const Endpoint& source, const Endpoint& destinatio
   frame.Bytes(kDestinationMac);
   frame.Bytes(kSourceMac);
   if (destination.v6) {
-    frame.Be16(kEtherIpv6);
+    frame.Be16(kEtherTypeIpv6);
     frame.Be32(0x60000000u | uint32_t{kExpedited} << 20);
     frame.Be16(static_cast<uint32_t>(udp.size()));
-    frame.Be16(uint32_t{kUdp} << 8 | kHops);
+    frame.Be16(uint32_t{kProtocolUdp} << 8 | kHops);
     frame.Bytes(source.AddressBytes());
     frame.Bytes(destination.AddressBytes());
   } else {
@@ -75,7 +74,7 @@ std::vector<uint8_t> RtpFrame(const Endpoint& source, const Endpoint& destinatio
     ip.Be16(static_cast<uint32_t>(20 + udp.size()));
     ip.Be16(ip_id);
     ip.Be16(0x4000);  // don't fragment
-    ip.Be16(uint32_t{kHops} << 8 | kUdp);
+    ip.Be16(uint32_t{kHops} << 8 | kProtocolUdp);
     ip.Be16(0);  // checksum, below
     ip.Bytes(source.AddressBytes());
     ip.Bytes(destination.AddressBytes());
@@ -83,7 +82,7 @@ std::vector<uint8_t> RtpFrame(const Endpoint& source, const Endpoint& destinatio
     const uint16_t checksum = Complement(Sum(header));
     header[10] = static_cast<uint8_t>(checksum >> 8);
     header[11] = static_cast<uint8_t>(checksum);
-    frame.Be16(kEtherIpv4);
+    frame.Be16(kEtherTypeIpv4);
     frame.Bytes(header);
   }
   frame.Bytes(udp);
