@@ -42,9 +42,15 @@ record() {
   exit 1
 }
 
-# Stops the last tcpdump started and checks that FILE decodes to the reference samples.
+# RTP packets (UDP whose payload starts with version 2) in a capture.
+rtp_packets() {
+  tcpdump -r "$1" 'udp[8] & 0xc0 = 0x80' 2>/dev/null | wc -l
+}
+
+# Stops the last tcpdump started once it has recorded as many RTP packets as call.pcap holds
+# (or 10 s have passed), and checks that FILE decodes to the reference samples.
 check() {
-  sleep 0.5
+  for _ in $(seq 100); do (($(rtp_packets "$1") >= sent)) && break; sleep 0.1; done
   kill -INT "${pids[-1]}"
   wait "${pids[-1]}" || true
   "$tool" decode -q "$1" "$1.wav"
@@ -59,11 +65,17 @@ check() {
 "$tool" encode -q "$speech" call.pcap --ptime 20
 "$tool" encode -q -w "$speech" call.g722
 "$tool" decode -q -w call.g722 reference.wav
+sent=$(rtp_packets call.pcap)
 
 namespace veth
 ip netns exec "$ns" ip link add veth0 type veth peer name veth1
 ip netns exec "$ns" ip link set veth0 up
 ip netns exec "$ns" ip link set veth1 up
+# A frame sent before the link has its carrier is dropped.
+for _ in $(seq 50); do
+  ip -n "$ns" link show veth0 | grep -q LOWER_UP && ip -n "$ns" link show veth1 | grep -q LOWER_UP && break
+  sleep 0.1
+done
 record "$ns" veth1 replayed.pcap
 ip netns exec "$ns" tcpreplay -q -i veth0 --multiplier 4 call.pcap >/dev/null
 check replayed.pcap
