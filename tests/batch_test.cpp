@@ -5,24 +5,12 @@
 #include <algorithm>
 #include <random>
 
+#include "codec_variants.h"
 #include "g722kit/g722.h"
-#include "simd_level.h"
 #include "test_support.h"
 
 namespace g722kit::test {
 namespace {
-
-// Makes each supported instruction set the active one in turn, then restores the first.
-template <class Body>
-void AtEverySimdLevel(Body&& body) {
-  const SimdLevel active = ActiveSimdLevel();
-  for (SimdLevel level : {SimdLevel::kPortable, SimdLevel::kAvx2, SimdLevel::kAvx512}) {
-    if (!SetSimdLevelForTesting(level)) continue;
-    SCOPED_TRACE(SimdLevelName(level));
-    body();
-  }
-  SetSimdLevelForTesting(active);
-}
 
 constexpr uint8_t kUnwritten = 0xA5;
 
@@ -115,36 +103,37 @@ void CompareWithRecords(const CodecConfig& config, bool encoder, int streams, in
   G722BatchRelease(batch);
 }
 
-class BatchCodec : public ::testing::TestWithParam<CodecConfig> {};
+using BatchCodec = AtEveryVariant<CodecConfig>;
 
 TEST_P(BatchCodec, EveryStreamCodesAsItsOwnRecord) {
+  const CodecConfig& config = std::get<1>(GetParam());
   struct Case {
     int streams, calls;
   };
   // One stream, lane counts, one more than a multiple of them, hundreds.
   const Case cases[] = {{1, 40}, {8, 16}, {16, 12}, {17, 12}, {33, 8}, {300, 2}};
-  const int sample_rate = (GetParam().options & G722Option8k) ? 8000 : 16000;
+  const int sample_rate = (config.options & G722Option8k) ? 8000 : 16000;
   for (bool encoder : {true, false}) {
     std::vector<std::vector<uint8_t>> inputs;
     for (int i = 0; i < 300; i++)
       inputs.push_back(StreamInput(encoder, i, kMaxCall * 4, sample_rate));
-    AtEverySimdLevel([&] {
-      for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(encoder ? "encoder, " : "decoder, ") + std::to_string(c.streams) +
-                     " streams");
-        std::mt19937 random(static_cast<uint32_t>(c.streams));
-        CompareWithRecords(GetParam(), encoder, c.streams, c.calls, inputs, random);
-      }
-    });
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(encoder ? "encoder, " : "decoder, ") + std::to_string(c.streams) +
+                   " streams");
+      std::mt19937 random(static_cast<uint32_t>(c.streams));
+      CompareWithRecords(config, encoder, c.streams, c.calls, inputs, random);
+    }
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllConfigs, BatchCodec, ::testing::ValuesIn(AllConfigs()),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(AllConfigs, BatchCodec,
+                         ::testing::Combine(::testing::ValuesIn(CodecVariants()),
+                                            ::testing::ValuesIn(AllConfigs())),
+                         VariantName());
 
 // A stream reset while the others hold packed bits writes its own count; the call returns the
 // largest, and each stream's count can be read back.
-TEST(BatchCodec, StreamsOutOfStepReportTheirOwnCounts) {
+TEST(BatchCodecCalls, StreamsOutOfStepReportTheirOwnCounts) {
   G722Batch* batch = G722BatchEncoderCreate(2, 48000, G722Option8k | G722OptionPacked);
   const int16_t silence[3] = {};
   uint8_t bytes[2][4] = {};
@@ -161,7 +150,7 @@ TEST(BatchCodec, StreamsOutOfStepReportTheirOwnCounts) {
 }
 
 // Calls that cannot be carried out return 0 (or -1, NULL) and change nothing.
-TEST(BatchCodec, RefusedCallsChangeNothing) {
+TEST(BatchCodecCalls, RefusedCallsChangeNothing) {
   EXPECT_EQ(G722BatchEncoderCreate(0, 64000, 0), nullptr);
   EXPECT_EQ(G722BatchDecoderCreate(-1, 64000, 0), nullptr);
   G722BatchRelease(nullptr);

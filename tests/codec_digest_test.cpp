@@ -1,6 +1,6 @@
 // Pins every output bit of the codec: SHA-256 digests of the codes and samples of long, varied
 // streams in all twelve configurations, fed in calls of random sizes and flushed at the end,
-// under every instruction set this machine supports. The signals are made with integer arithmetic
+// under every instruction set, natively or emulated. The signals are made with integer arithmetic
 // only, so that they are the same on every system the tests run on.
 #include <gtest/gtest.h>
 
@@ -10,19 +10,12 @@
 #include <vector>
 
 #include "codec_routines.h"
+#include "codec_variants.h"
 #include "g722kit/g722.h"
 #include "sha256.h"
-#include "simd_level.h"
 #include "test_support.h"
 
-namespace g722kit {
-
-// Names the levels in the parameterised tests' descriptions.
-void PrintTo(SimdLevel level, std::ostream* os) {
-  *os << SimdLevelName(level);
-}
-
-namespace test {
+namespace g722kit::test {
 namespace {
 
 TEST(Sha256, KnownDigests) {
@@ -246,13 +239,7 @@ const Pinned kPinned[] = {
      "56d320a3d71aeeb2c6b25618c1ca4d016f73f45e6ab976ad435ba2f635927612"},
 };
 
-class CodecDigest : public ::testing::TestWithParam<SimdLevel> {
- protected:
-  void SetUp() override {
-    if (!SetSimdLevelForTesting(GetParam())) GTEST_SKIP() << "not supported here";
-  }
-  void TearDown() override { SetSimdLevelForTesting(SupportedSimdLevel()); }
-};
+using CodecDigest = AtEveryVariant<>;
 
 TEST_P(CodecDigest, EveryConfigurationGivesThePinnedBits) {
   // An odd length whose codes do not fill the last byte in any packed configuration, so that
@@ -280,20 +267,21 @@ TEST_P(CodecDigest, EveryConfigurationGivesThePinnedBits) {
   }
 }
 
-// The digests above prove the AVX2 loops only if that level runs loops of its own.
-TEST(CodecDigest, Avx2LevelRunsItsOwnLoops) {
-  if (!SetSimdLevelForTesting(SimdLevel::kAvx2)) GTEST_SKIP() << "no AVX2 here";
-  const CodecRoutines* avx2 = &ActiveRoutines();
-  SetSimdLevelForTesting(SimdLevel::kPortable);
-  EXPECT_NE(&ActiveRoutines(), avx2);
-  SetSimdLevelForTesting(SupportedSimdLevel());
+// The digests above prove each variant's loops and kernels only if each runs its own.
+TEST(CodecDigestVariants, EveryVariantRunsRoutinesOfItsOwn) {
+  std::vector<const CodecRoutines*> seen;
+  for (const CodecVariant& variant : CodecVariants()) {
+    UseVariant(variant);
+    const CodecRoutines* routines = &ActiveRoutines();
+    for (const CodecRoutines* other : seen)
+      EXPECT_NE(routines->lanes.encode, other->lanes.encode) << variant.name;
+    seen.push_back(routines);
+  }
+  UseDefaultVariant();
 }
 
 INSTANTIATE_TEST_SUITE_P(Simd, CodecDigest,
-                         ::testing::Values(SimdLevel::kPortable, SimdLevel::kAvx2,
-                                           SimdLevel::kAvx512),
-                         [](const auto& info) { return SimdLevelName(info.param); });
+                         ::testing::Combine(::testing::ValuesIn(CodecVariants())), VariantName());
 
 }  // namespace
-}  // namespace test
-}  // namespace g722kit
+}  // namespace g722kit::test

@@ -4,6 +4,9 @@
 #include <cstring>
 
 #include "codec.h"
+#include "lane_ops.h"
+#include "shared_tables.h"
+#include "sub_band.h"
 
 namespace g722kit {
 namespace {
@@ -84,6 +87,59 @@ TEST(CodecInit, OwnershipFollowsTheRecordNotItsFields) {
   }
 }
 
+// A record whose caller corrupted a field that sizes, shifts or indexes memory, or a scale factor,
+// is refused by every call of its direction: 0, nothing written, the record unchanged.
+TEST(CodecRecord, CallsRefuseFieldsOutOfRange) {
+  struct Case {
+    const char* what;
+    bool encoder;
+    void (*corrupt)(G722State&);
+  };
+  const Case cases[] = {
+      {"bits_per_code 5", true, [](G722State& s) { s.bits_per_code = 5; }},
+      {"bits_per_code 9", false, [](G722State& s) { s.bits_per_code = 9; }},
+      {"bits_per_code huge", false, [](G722State& s) { s.bits_per_code = 0x7FFFFFFF; }},
+      {"has_pending 2", true, [](G722State& s) { s.has_pending = 2; }},
+      {"has_pending -1", true, [](G722State& s) { s.has_pending = -1; }},
+      {"pack_bits 8", true, [](G722State& s) { s.pack_bits = 8; }},
+      {"pack_bits -40", true, [](G722State& s) { s.pack_bits = -40; }},
+      {"unpack_bits 8", false, [](G722State& s) { s.unpack_bits = 8; }},
+      {"unpack_bits 1000", false, [](G722State& s) { s.unpack_bits = 1000; }},
+      {"lower nb -1", true, [](G722State& s) { s.band[0].nb = -1; }},
+      {"lower nb 18433", false, [](G722State& s) { s.band[0].nb = 18433; }},
+      {"upper nb 22529", true, [](G722State& s) { s.band[1].nb = 22529; }},
+      {"lower det 1 << 20", false, [](G722State& s) { s.band[0].det = 1 << 20; }},
+      {"upper det 0", true, [](G722State& s) { s.band[1].det = 0; }},
+  };
+  const int16_t pcm[5] = {100, -200, 300, -400, 500};
+  const uint8_t codes[4] = {0x12, 0x34, 0x56, 0x78};
+  for (const Case& c : cases) {
+    G722State state;
+    G722EncoderInit(&state, 48000, G722OptionPacked);
+    uint8_t bytes[8] = {};
+    int16_t samples[16] = {};
+    if (c.encoder) {
+      ASSERT_EQ(G722EncodeSamples(&state, bytes, pcm, 5), 1);  // a sample and 4 bits held
+    } else {
+      G722DecoderInit(&state, 48000, G722OptionPacked);
+      ASSERT_EQ(G722DecodeCodes(&state, samples, codes, 3), 6);  // a whole code held
+    }
+    c.corrupt(state);
+    const G722State before = state;
+    uint8_t out[8] = {};
+    int16_t pcm_out[16] = {};
+    const int32_t results[] = {
+        c.encoder ? G722EncodeSamples(&state, out, pcm, 5)
+                  : G722DecodeCodes(&state, pcm_out, codes, 4),
+        c.encoder ? G722EncoderFlush(&state, out) : G722DecoderFlush(&state, pcm_out),
+    };
+    for (int32_t result : results)
+      EXPECT_EQ(result, 0) << c.what;
+    EXPECT_EQ(std::memcmp(&state, &before, sizeof state), 0) << c.what;
+    EXPECT_EQ(out[0] | pcm_out[0], 0) << c.what;
+  }
+}
+
 TEST(Saturate16, ClampsToTheSixteenBitRange) {
   const std::pair<int32_t, int32_t> cases[] = {{0, 0},
                                                {32767, 32767},
@@ -114,15 +170,15 @@ TEST(ScaleFactor, FollowsTheLogScaleWithinItsBounds) {
       {true, 22528, 2, 22528, 16384},  // clamped at the bound
   };
   for (const Case& c : cases) {
-    G722Band band{};
-    band.nb = c.nb_before;
+    int32_t nb = c.nb_before;
+    int32_t det = 0;
     if (c.upper) {
-      AdaptUpperScale(band, c.code);
+      StepUpperScale(nb, det, kUpperScaleStep[c.code]);
     } else {
-      AdaptLowerScale(band, c.code);
+      StepLowerScale(nb, det, kLowerScaleStep[c.code]);
     }
-    EXPECT_EQ(band.nb, c.nb_after) << c.nb_before << " " << c.code;
-    EXPECT_EQ(band.det, c.det_after) << c.nb_before << " " << c.code;
+    EXPECT_EQ(nb, c.nb_after) << c.nb_before << " " << c.code;
+    EXPECT_EQ(det, c.det_after) << c.nb_before << " " << c.code;
   }
 }
 

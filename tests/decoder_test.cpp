@@ -4,13 +4,16 @@
 #include <cstring>
 #include <random>
 
+#include "codec_variants.h"
 #include "g722kit/g722.h"
 #include "test_support.h"
 
 namespace g722kit::test {
 namespace {
 
-TEST(Decoder, KnownSampleSequences) {
+using Decoder = AtEveryVariant<>;
+
+TEST_P(Decoder, KnownSampleSequences) {
   struct Case {
     const char* what;
     int32_t rate, options;
@@ -30,7 +33,7 @@ TEST(Decoder, KnownSampleSequences) {
     EXPECT_EQ(DecodeAll(c.rate, c.options, c.codes), c.pcm) << c.what;
 }
 
-TEST(Decoder, OneCodeAdaptsBothBands) {
+TEST_P(Decoder, OneCodeAdaptsBothBands) {
   struct Case {
     int32_t rate, options;
     int32_t low_nb, low_det, high_nb, high_det;
@@ -58,7 +61,7 @@ TEST(Decoder, OneCodeAdaptsBothBands) {
   }
 }
 
-TEST(Decoder, NothingToDecodeChangesNothing) {
+TEST_P(Decoder, NothingToDecodeChangesNothing) {
   G722State state;
   G722DecoderInit(&state, 48000, G722OptionPacked);
   const uint8_t held[3] = {0xA5, 0x3C, 0x00};
@@ -81,7 +84,7 @@ TEST(Decoder, NothingToDecodeChangesNothing) {
 
 // Packed codes come out least significant bit first; a whole code left in the reservoir at
 // the end of a call is decoded first by the next call.
-TEST(Decoder, BitReservoirAcrossCalls) {
+TEST_P(Decoder, BitReservoirAcrossCalls) {
   // 0xA5, 0x3C at 48000 packed are the 6-bit codes 0x25 and 0x32, with 4 bits (value 3) left.
   G722State packed;
   G722DecoderInit(&packed, 48000, G722OptionPacked);
@@ -116,13 +119,13 @@ TEST(Decoder, BitReservoirAcrossCalls) {
   }
 }
 
-TEST(Decoder, UnusedHighBitsOfUnpackedCodesAreIgnored) {
+TEST_P(Decoder, UnusedHighBitsOfUnpackedCodesAreIgnored) {
   EXPECT_EQ(DecodeAll(48000, 0, {0xFF, 0x3F, 0x3F}), DecodeAll(48000, 0, {0x3F, 0xFF, 0x3F}));
   EXPECT_EQ(DecodeAll(56000, 0, {0xFF, 0x7F}), DecodeAll(56000, 0, {0x7F, 0xFF}));
 }
 
 // The receive filter's output saturates: sums beyond the 16-bit range never wrap.
-TEST(Decoder, TwoBandOutputSaturates) {
+TEST_P(Decoder, TwoBandOutputSaturates) {
   std::vector<uint8_t> codes;
   for (int i = 0; i < 8; i++)
     codes.insert(codes.end(), {0x04, 0x04, 0xA0, 0xA0});
@@ -132,11 +135,11 @@ TEST(Decoder, TwoBandOutputSaturates) {
   EXPECT_EQ(pcm[29], -32768);  // shifted sum -35899
 }
 
-class DecoderSplit : public ::testing::TestWithParam<CodecConfig> {};
+using DecoderSplit = AtEveryVariant<CodecConfig>;
 
 // Feeding a code stream in pieces of any size gives the samples of one call.
 TEST_P(DecoderSplit, AnySplitGivesTheSamplesOfOneCall) {
-  const CodecConfig& config = GetParam();
+  const CodecConfig& config = std::get<1>(GetParam());
   const int rate = (config.options & G722Option8k) ? 8000 : 16000;
   const std::vector<uint8_t> codes =
       EncodeAll(config.rate, config.options, SpeechLikeSignal(30000, rate, 2));
@@ -161,8 +164,12 @@ TEST_P(DecoderSplit, AnySplitGivesTheSamplesOfOneCall) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllConfigs, DecoderSplit, ::testing::ValuesIn(AllConfigs()),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Simd, Decoder, ::testing::Combine(::testing::ValuesIn(CodecVariants())),
+                         VariantName());
+INSTANTIATE_TEST_SUITE_P(AllConfigs, DecoderSplit,
+                         ::testing::Combine(::testing::ValuesIn(CodecVariants()),
+                                            ::testing::ValuesIn(AllConfigs())),
+                         VariantName());
 
 }  // namespace
 }  // namespace g722kit::test

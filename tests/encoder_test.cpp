@@ -4,6 +4,7 @@
 #include <cstring>
 #include <random>
 
+#include "codec_variants.h"
 #include "g722kit/g722.h"
 #include "test_support.h"
 
@@ -17,7 +18,9 @@ std::vector<int16_t> Repeat(std::vector<int16_t> pattern, size_t times) {
   return out;
 }
 
-TEST(Encoder, KnownCodeSequences) {
+using Encoder = AtEveryVariant<>;
+
+TEST_P(Encoder, KnownCodeSequences) {
   struct Case {
     const char* what;
     int32_t rate, options;
@@ -63,7 +66,7 @@ TEST(Encoder, KnownCodeSequences) {
 
 // Silence codes as IL 58, whose quantized difference is 1, not 0: the predictor keeps
 // adapting and after 44 codes its prediction reaches -1, so the 45th code differs.
-TEST(Encoder, SilenceCodesAsTheSmallestPositiveStepUntilThePredictorDrifts) {
+TEST_P(Encoder, SilenceCodesAsTheSmallestPositiveStepUntilThePredictorDrifts) {
   struct Case {
     int32_t rate;
     uint8_t first_44, code_45;
@@ -80,7 +83,7 @@ TEST(Encoder, SilenceCodesAsTheSmallestPositiveStepUntilThePredictorDrifts) {
   }
 }
 
-TEST(Encoder, NothingToEncodeChangesNothing) {
+TEST_P(Encoder, NothingToEncodeChangesNothing) {
   for (const CodecConfig& config : AllConfigs()) {
     G722State state;
     G722EncoderInit(&state, config.rate, config.options);
@@ -100,7 +103,7 @@ TEST(Encoder, NothingToEncodeChangesNothing) {
   }
 }
 
-TEST(Encoder, PackedBitsWaitForTheNextCall) {
+TEST_P(Encoder, PackedBitsWaitForTheNextCall) {
   G722State state;
   G722EncoderInit(&state, 48000, G722Option8k | G722OptionPacked);
   const int16_t silence[3] = {0, 0, 0};
@@ -114,7 +117,7 @@ TEST(Encoder, PackedBitsWaitForTheNextCall) {
   EXPECT_EQ(out[0], 251);
 }
 
-TEST(Encoder, OddSampleInTwoBandModeWaitsForItsPair) {
+TEST_P(Encoder, OddSampleInTwoBandModeWaitsForItsPair) {
   G722State state;
   G722EncoderInit(&state, 64000, 0);
   const int16_t pcm[3] = {1000, 1000, 1000};
@@ -127,11 +130,11 @@ TEST(Encoder, OddSampleInTwoBandModeWaitsForItsPair) {
   EXPECT_EQ(out[1], 52);
 }
 
-class EncoderSplit : public ::testing::TestWithParam<CodecConfig> {};
+using EncoderSplit = AtEveryVariant<CodecConfig>;
 
 // Any split of a stream into calls gives the bytes of one call, odd pieces included.
 TEST_P(EncoderSplit, AnySplitGivesTheBytesOfOneCall) {
-  const CodecConfig& config = GetParam();
+  const CodecConfig& config = std::get<1>(GetParam());
   const int rate = (config.options & G722Option8k) ? 8000 : 16000;
   const std::vector<int16_t> pcm = SpeechLikeSignal(40000, rate, 1);
   const std::vector<uint8_t> whole = EncodeAll(config.rate, config.options, pcm);
@@ -155,8 +158,12 @@ TEST_P(EncoderSplit, AnySplitGivesTheBytesOfOneCall) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllConfigs, EncoderSplit, ::testing::ValuesIn(AllConfigs()),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Simd, Encoder, ::testing::Combine(::testing::ValuesIn(CodecVariants())),
+                         VariantName());
+INSTANTIATE_TEST_SUITE_P(AllConfigs, EncoderSplit,
+                         ::testing::Combine(::testing::ValuesIn(CodecVariants()),
+                                            ::testing::ValuesIn(AllConfigs())),
+                         VariantName());
 
 }  // namespace
 }  // namespace g722kit::test

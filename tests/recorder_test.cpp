@@ -252,6 +252,13 @@ TEST(Recorder, StatusReportsTheFirstFailureUntilTheNextStart) {
        G722KIT_ERR_DEVICE_QUEUE, 2},
       {"the device fails", [](ScriptedWaveIn& device) { device.ReportFailure(); },
        G722KIT_ERR_DEVICE_START, 1},
+      {"the device refuses the buffer back, then fails",
+       [](ScriptedWaveIn& device) {
+         device.add_result = platform::kWaveInErrFailed;
+         device.Deliver(Second(2));
+         device.ReportFailure();
+       },
+       G722KIT_ERR_DEVICE_QUEUE, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -4,5 +4,6 @@
 
 int main(int argc, char** argv) {
   g722kit::tool::InstallInterruptCleanup();
+  g722kit::tool::IgnoreFileSizeSignal();
   return g722kit::tool::RunCommandLine(argc, argv);
 }

@@ -47,7 +47,15 @@ typedef struct G722Band {
   int32_t det;   /* linear quantizer scale factor */
 } G722Band;
 
-/* The whole memory of one coded stream in one direction. */
+/*
+ * The whole memory of one coded stream in one direction. Its fields are public so that a record
+ * may be placed, copied and inspected; they are the codec's to change. Every coding call and
+ * flush first checks, in constant time, the fields that size, shift or index memory and the
+ * scale factors, and returns 0 with the record unchanged when one lies outside what an
+ * initialiser and the codec leave there: bits_per_code 6 to 8; band[0].nb 0 to 18432 and
+ * band[1].nb 0 to 22528; band[0].det 32 to 16384 and band[1].det 8 to 16384; for the encoder
+ * has_pending 0 or 1 and pack_bits 0 to 7; for the decoder unpack_bits 0 to 7.
+ */
 typedef struct G722State {
   int32_t packed;          /* 1: codes form a bit stream, least significant bit first */
   int32_t pcm_8k;          /* 1: 8000 samples/s, lower sub-band only; 0: 16000 samples/s */
@@ -79,8 +87,9 @@ G722KIT_API G722State* G722EncoderInit(G722State* state, int32_t rate, int32_t o
 
 /*
  * Encodes sample_count signed 16-bit samples and returns the number of bytes written to
- * codes_out (0 when state, codes_out or pcm_in is NULL or sample_count <= 0; nothing changes
- * then). Every positive sample_count is accepted: a call writes at most one byte per sample.
+ * codes_out (0 when state, codes_out or pcm_in is NULL, sample_count <= 0 or a field of the
+ * record is out of range, see G722State; nothing changes then). Every positive sample_count is
+ * accepted: a call writes at most one byte per sample.
  *
  * In 8 kHz mode each sample gives one code. In two-band mode each pair of samples gives one
  * code; an odd sample at the end of a call is kept in the record and paired with the first
@@ -95,8 +104,8 @@ G722KIT_API int32_t G722EncodeSamples(G722State* state, uint8_t* codes_out, cons
 
 /*
  * Ends a stream: writes what the record still holds and returns the number of bytes written
- * to codes_out, at most 2 (0 when nothing is held, or when state or codes_out is NULL, which
- * changes nothing). codes_out needs room for 2 bytes.
+ * to codes_out, at most 2 (0 when nothing is held, or when state or codes_out is NULL or a field
+ * of the record is out of range, which changes nothing). codes_out needs room for 2 bytes.
  *
  * In two-band mode a sample held for its pair is coded first, paired with a zero sample (one
  * more code). Then, packed, the bits that do not fill a byte are written as one byte, its
@@ -119,8 +128,9 @@ G722KIT_API G722State* G722DecoderInit(G722State* state, int32_t rate, int32_t o
 
 /*
  * Decodes byte_count code bytes and returns the number of samples written to pcm_out
- * (0 when state, pcm_out or codes_in is NULL, byte_count <= 0 or byte_count >
- * G722MaxDecodeBytes; nothing changes then: feed a longer stream in several calls).
+ * (0 when state, pcm_out or codes_in is NULL, byte_count <= 0, byte_count >
+ * G722MaxDecodeBytes or a field of the record is out of range, see G722State; nothing changes
+ * then: feed a longer stream in several calls).
  *
  * Each code gives one sample in 8 kHz mode and two in two-band mode. Unpacked, each byte is
  * one code. Packed, at most (8 * byte_count + unpack_bits) / bits_per_code codes are decoded,
@@ -137,7 +147,8 @@ G722KIT_API int32_t G722DecodeCodes(G722State* state, int16_t* pcm_out, const ui
  * Ends a packed stream: decodes the whole code the record still holds, if any, and drops the
  * bits left over, which are shorter than a code (the zero padding of the last byte). Returns
  * the number of samples written to pcm_out: 0, 1 (8 kHz mode) or 2 (two-band); 0, changing
- * nothing, when state or pcm_out is NULL or the record is not packed. pcm_out needs room for 2
+ * nothing, when state or pcm_out is NULL, the record is not packed or a field of it is out of
+ * range. pcm_out needs room for 2
  * samples. The record may then go on decoding from the next byte.
  *
  * A padding of 6 or 7 zero bits is as long as a code and cannot be told from one, so it is

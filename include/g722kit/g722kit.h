@@ -58,8 +58,9 @@ extern "C" {
  *   G722KIT_ERR_SAME_FILE     both paths name one file; it is not touched
  *   G722KIT_ERR_OPEN_OUTPUT   the output cannot be created
  *   G722KIT_ERR_READ          a read failed; the output keeps the codes written so far
- *   G722KIT_ERR_WRITE         a write failed (a full disk, a pipe whose reader went away); the
- *                             output keeps the codes written so far
+ *   G722KIT_ERR_WRITE         a write failed (a full disk, a pipe whose reader went away, the
+ *                             process's file size limit: no SIGPIPE or SIGXFSZ is raised);
+ *                             the output keeps the codes written so far
  *   G722KIT_ERR_INTERNAL      the library failed inside; no file is touched
  */
 G722KIT_API int32_t G722Encode(const char16_t* inPath, const char16_t* outPath);
@@ -92,9 +93,10 @@ G722KIT_API int32_t G722Decode(const char16_t* inPath, const char16_t* outPath);
  *
  * The file is a valid WAV at every moment: it starts with a header for no audio, and the header
  * is rewritten after each second, so a host that dies while recording leaves a playable file of
- * every completed second. Should a write fail (a full disk), or the file reach the 4 GiB a WAV
- * header can describe, no more audio is written, the header keeps describing exactly the seconds
- * written, and G711ADPCMSoundRecorderStatus reports it; the recording still runs until Stop.
+ * every completed second. Should a write fail (a full disk, the process's file size limit), or
+ * the file reach the 4 GiB a WAV header can describe, no more audio is written, the header keeps
+ * describing exactly the seconds written, and G711ADPCMSoundRecorderStatus reports it; the
+ * recording still runs until Stop.
  *
  * Returns G722KIT_OK, recording, or one of these, after which nothing records, the file at path
  * is as it was before the call (an existing file untouched, no new file left behind), and the
@@ -124,6 +126,10 @@ G722KIT_API int32_t G711ADPCMSoundRecorderStart(const char16_t* path);
  * delivered reached it, G711ADPCMSoundRecorderStatus tells. With no recording running it
  * touches no device or file and returns the count as it stands: 0 before the first recording
  * and after a Start that failed, the last recording's count after a Stop.
+ *
+ * Stop waits for the device to stop, and so blocks for as long as the system's audio driver
+ * does: a sound server that hangs can hold it for a minute or more. The file needs no Stop to
+ * be valid (see Start), so a host that cannot wait may read it, or end, meanwhile.
  */
 G722KIT_API int32_t G711ADPCMSoundRecorderStop(void);
 
@@ -147,7 +153,8 @@ G722KIT_API int32_t G711ADPCMSoundRecorderSetDevice(const char16_t* name);
  * delivered has been written (and after a Stop that finished the file cleanly; also before the
  * first recording and after a Start that failed), otherwise the result code of the first
  * failure, kept until the next Start:
- *   G722KIT_ERR_WRITE         a write to the file failed (a full disk), also the final header,
+ *   G722KIT_ERR_WRITE         a write to the file failed (a full disk, the file size limit;
+ *                             no SIGXFSZ is raised), also the final header,
  *                             the cut or the close at Stop
  *   G722KIT_ERR_TOO_LARGE     the file reached the 4 GiB a WAV header can describe
  *   G722KIT_ERR_DEVICE_QUEUE  the device refused the capture buffer back: no more audio came

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "band_state.h"
+
 namespace g722kit::batch {
 
 // Streams per lane group: the widest instruction set's lanes. Narrower kernels take a group
@@ -13,36 +15,40 @@ inline constexpr int kGroupLanes = 16;
 // Codes per chunk: how far the kernels run before the rows are refilled.
 inline constexpr int kChunkCodes = 64;
 
-// Pairs of band-split filter inputs that each code needs before its own.
-inline constexpr int kHistoryPairs = 11;
+// Pairs of band-split filter entries that a stream keeps between codes: the window of a code is
+// the 11 newest and its own.
+inline constexpr int kHistoryPairs = 12;
 
 // One 32-bit value for each lane of a group.
 struct alignas(64) Row {
   int32_t lane[kGroupLanes];
 };
 
-// The adaptive predictor and scale factor of one sub-band, as its record holds them between
-// codes; d and b use entries 1 to 6.
-struct BandRows {
-  Row s, sz, r1, r2, a1, a2, p1, p2, nb, det;
-  Row d[7], b[7];
-};
+// The address of a band quantity's lanes from `lane` on (found by argument-dependent lookup,
+// hence not of internal linkage; a plain addition in every instruction set).
+constexpr const int32_t* LaneAddress(const Row& row, int lane) {
+  return row.lane + lane;
+}
+constexpr int32_t* LaneAddress(Row& row, int lane) {
+  return row.lane + lane;
+}
 
 // The codec state of one group of streams.
 struct LaneGroup {
-  BandRows band[2];  // [0] lower, [1] upper sub-band
-  // The last pairs of band-split filter inputs, oldest first (two-band mode only).
+  BandState<Row> band[2];  // [0] lower, [1] upper sub-band
+  // The band-split filter's last pairs of entries, oldest first (two-band mode only).
   Row first[kHistoryPairs], second[kHistoryPairs];
 };
 
 // Rows of one chunk, indexed by code within the chunk.
 struct ChunkRows {
-  // Two-band: the pairs of band-split filter inputs (encoder: PCM samples; decoder: sum and
+  // Two-band: the pairs of band-split filter entries (encoder: PCM samples; decoder: sum and
   // difference of the band signals), the kHistoryPairs pairs before the chunk first.
   Row first[kHistoryPairs + kChunkCodes], second[kHistoryPairs + kChunkCodes];
   // Encoder: the PCM samples (8 kHz) or the two sub-band signals. Decoder: the output samples,
   // one (8 kHz) or two per code.
   Row low[kChunkCodes], high[kChunkCodes];
+  // Encoder: the 8-bit codes made. Decoder: the codes read.
   Row code[kChunkCodes];
 };
 
@@ -62,13 +68,5 @@ struct LaneKernels {
   void (*decode)(LaneGroup& group, ChunkRows& rows, int lane, int begin, int end,
                  const KernelConfig& config);
 };
-
-// One lane at a time in plain C++: the portable choice, and every instruction set's kernel for
-// single lanes.
-extern const LaneKernels kPortableKernels;
-#if defined(G722KIT_X86_64_SIMD)
-extern const LaneKernels kAvx2Kernels;    // 8 lanes
-extern const LaneKernels kAvx512Kernels;  // 16 lanes
-#endif
 
 }  // namespace g722kit::batch

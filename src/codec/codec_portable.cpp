@@ -1,4 +1,5 @@
-// The codec's loops in plain C++, for every processor.
+// The codec's loops and the batch's kernels in plain C++, for every processor.
+#include "batch_kernel.h"
 #include "codec_routines.h"
 #include "decode_loop.h"
 #include "encode_loop.h"
@@ -7,7 +8,9 @@
 namespace g722kit {
 
 const CodecRoutines& PortableRoutines() {
-  static constexpr CodecRoutines kRoutines = {Encode<PortableSimd>, Decode<PortableSimd>};
+  static constexpr CodecRoutines kRoutines = {EncodeStream<PortableSimd>,
+                                              DecodeStream<PortableSimd>,
+                                              batch::MakeLaneKernels<PortableSimd>()};
   return kRoutines;
 }
 

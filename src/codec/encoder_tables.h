@@ -27,24 +27,20 @@ inline constexpr std::array<int32_t, 32> kPositiveLowerCode = {
 // The lower-band quantizer's outcome by interval m and sign of the difference, at index m for a
 // non-negative difference and 32 + m for a negative one: the 6-bit code, and the inverse
 // quantizer value (QQ4) and log scale factor step (WL) of its upper four bits.
-struct LowerOutcomes {
-  std::array<int32_t, 64> code;
-  std::array<int32_t, 64> quant;
-  std::array<int32_t, 64> log_step;
-};
-inline constexpr LowerOutcomes kLowerOutcomes = [] {
-  LowerOutcomes outcomes{};
+template <class Of>
+constexpr std::array<int32_t, 64> LowerOutcomes(Of of) {
+  std::array<int32_t, 64> outcomes{};
   for (std::size_t m = 0; m < 32; m++) {
-    for (std::size_t negative = 0; negative < 2; negative++) {
-      const std::size_t index = m + 32 * negative;
-      const int32_t code = negative ? kNegativeLowerCode[m] : kPositiveLowerCode[m];
-      outcomes.code[index] = code;
-      outcomes.quant[index] = kLowerQuant4[code >> 2];
-      outcomes.log_step[index] = kLowerScaleStep[code >> 2];
-    }
+    outcomes[m] = of(kPositiveLowerCode[m]);
+    outcomes[32 + m] = of(kNegativeLowerCode[m]);
   }
   return outcomes;
-}();
+}
+inline constexpr auto kLowerOutcomeCode = LowerOutcomes([](int32_t code) { return code; });
+inline constexpr auto kLowerOutcomeQuant =
+    LowerOutcomes([](int32_t code) { return kLowerQuant4[code >> 2]; });
+inline constexpr auto kLowerOutcomeLogStep =
+    LowerOutcomes([](int32_t code) { return kLowerScaleStep[code >> 2]; });
 
 // The decision levels times 16 as unsigned 16-bit lanes, 0 outside intervals 1 to 29: the high
 // half of their product with det is (level * det) >> 12.

@@ -19,7 +19,27 @@ int32_t BitsPerCode(int32_t rate) {
   }
 }
 
+// The fields that both directions size, shift or index memory with, and the scale factors that
+// products would overflow with beyond their bounds: within what an initialiser and the codec
+// leave in them.
+bool SharedFieldsInRange(const G722State& state) {
+  const G722Band& low = state.band[0];
+  const G722Band& high = state.band[1];
+  return state.bits_per_code >= 6 && state.bits_per_code <= 8 && low.nb >= 0 && low.nb <= 18432 &&
+         high.nb >= 0 && high.nb <= 22528 && low.det >= 32 && low.det <= 16384 && high.det >= 8 &&
+         high.det <= 16384;
+}
+
 }  // namespace
+
+bool EncoderFieldsInRange(const G722State& state) {
+  return SharedFieldsInRange(state) && (state.has_pending == 0 || state.has_pending == 1) &&
+         state.pack_bits >= 0 && state.pack_bits < 8;
+}
+
+bool DecoderFieldsInRange(const G722State& state) {
+  return SharedFieldsInRange(state) && state.unpack_bits >= 0 && state.unpack_bits < 8;
+}
 
 G722State* InitState(G722State* state, int32_t rate, int32_t options) {
   const bool allocate = state == nullptr;

@@ -39,13 +39,14 @@ bool RemoveFile(const char16_t* path);
 // Reads up to size bytes: the count read, 0 at the end of the file, or -1 when the read failed.
 int64_t Read(std::FILE* file, void* buffer, size_t size);
 
-// Writes size bytes and returns how many were stored. A pipe whose reader went away fails the
-// write; it never raises SIGPIPE in the process.
+// Writes size bytes and returns how many were stored. A pipe whose reader went away, or the
+// process's file size limit, fails the write; it never raises SIGPIPE or SIGXFSZ in the process.
 size_t Write(std::FILE* file, const void* buffer, size_t size);
 
 // Sets the file's length, cutting what lies beyond or extending it with zero bytes; false when
-// that is not possible, in which case the file is unchanged. A stream positioned at the new
-// length stays there; from any other position it is afterwards unspecified.
+// that is not possible (past the file size limit too, without SIGXFSZ), in which case the file
+// is unchanged. A stream positioned at the new length stays there; from any other position it
+// is afterwards unspecified.
 bool Truncate(std::FILE* file, int64_t length);
 
 // Moves to a byte offset from the start, or to the end; false when the file cannot be positioned.

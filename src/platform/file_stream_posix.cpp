@@ -40,6 +40,38 @@ bool IsRegular(int fd) {
   return fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
 }
 
+// A write into a pipe whose reader went away raises SIGPIPE, and a write or a truncation past
+// the process's file size limit (RLIMIT_FSIZE) raises SIGXFSZ: either ends the process unless
+// the host handles it, which is not the library's to decide. Both are blocked in this thread for
+// the call, and one that the call raised is taken off the pending signals before they are
+// unblocked, so the call only fails (EPIPE, EFBIG). One already pending before is left alone.
+template <class Call>
+auto WithoutWriteSignals(Call&& call) {
+  sigset_t write_signals;
+  sigemptyset(&write_signals);
+  sigaddset(&write_signals, SIGPIPE);
+  sigaddset(&write_signals, SIGXFSZ);
+  sigset_t pending;
+  sigpending(&pending);
+  sigset_t previous;
+  pthread_sigmask(SIG_BLOCK, &write_signals, &previous);
+  errno = 0;
+  const auto result = call();
+  const int error = errno;
+  const int raised = (error == EPIPE) ? SIGPIPE : (error == EFBIG) ? SIGXFSZ : 0;
+  if (raised != 0 && sigismember(&pending, raised) != 1) {
+    sigset_t signal;
+    sigemptyset(&signal);
+    sigaddset(&signal, raised);
+    const timespec no_wait{};
+    while (sigtimedwait(&signal, nullptr, &no_wait) == -1 && errno == EINTR) {
+    }
+  }
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  errno = error;
+  return result;
+}
+
 }  // namespace
 
 std::FILE* SystemOpenForReading(const char* path) {
@@ -76,31 +108,13 @@ bool SystemRemoveFile(const char16_t* path) {
   return narrow != nullptr && unlink(narrow) == 0;
 }
 
-// A write into a pipe whose reader went away raises SIGPIPE, which ends the process unless the
-// host handles it: not the library's to decide. SIGPIPE is blocked in this thread for the
-// write, and one that the write raised is taken off the pending signals before it is unblocked,
-// so the write only fails (EPIPE). A SIGPIPE already pending before the write is left alone.
 size_t SystemWrite(std::FILE* file, const void* buffer, size_t size) {
-  sigset_t pipe_signal;
-  sigemptyset(&pipe_signal);
-  sigaddset(&pipe_signal, SIGPIPE);
-  sigset_t pending;
-  sigpending(&pending);
-  const bool was_pending = sigismember(&pending, SIGPIPE) == 1;
-  sigset_t previous;
-  pthread_sigmask(SIG_BLOCK, &pipe_signal, &previous);
-  const size_t written = std::fwrite(buffer, 1, size, file);
-  if (written < size && errno == EPIPE && !was_pending) {
-    const timespec no_wait{};
-    while (sigtimedwait(&pipe_signal, nullptr, &no_wait) == -1 && errno == EINTR) {
-    }
-  }
-  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-  return written;
+  return WithoutWriteSignals([&] { return std::fwrite(buffer, 1, size, file); });
 }
 
 bool SystemTruncate(std::FILE* file, int64_t length) {
-  return std::fflush(file) == 0 && ftruncate(fileno(file), length) == 0;
+  return std::fflush(file) == 0 &&
+         WithoutWriteSignals([&] { return ftruncate(fileno(file), length); }) == 0;
 }
 
 bool SystemSeekTo(std::FILE* file, int64_t offset) {

@@ -34,9 +34,9 @@ TEST(ToolBatch, ConvertsEveryFileReportsTheWorstAndReplacesNothingUnasked) {
             (std::vector<std::string>{
                 "3 files: 2 encoded, 1 failed",
                 "a.wav (8000 Hz, 1 channel, 0.50 s) -> codes/a.g722: 4000 bytes of codes, 64000 "
-                "bit/s, 8 kHz",
+                "bit/s, 16 kHz",
                 "b.wav (16000 Hz, 2 channels, 0.25 s) -> codes/b.g722: 2000 bytes of codes, 64000 "
-                "bit/s, 8 kHz"}));
+                "bit/s, 16 kHz"}));
   EXPECT_EQ(encoded.err, "g722kit: cannot read 'notes.wav': Format not recognised\n");
 
   // Again, over the outputs: refused without -f, file by file, and nothing changes.
@@ -54,12 +54,33 @@ TEST(ToolBatch, ConvertsEveryFileReportsTheWorstAndReplacesNothingUnasked) {
   // decode into a folder named last, and one input with its default name beside it.
   std::filesystem::create_directory(dir / "pcm");
   EXPECT_EQ(RunTool({"decode", "codes/a.g722", "codes/b.g722", "pcm"}, dir.path()).exit_code, 0);
-  EXPECT_EQ(ReadAudio(dir / "pcm" / "b.wav").samples.size(), 2000u);
+  EXPECT_EQ(ReadAudio(dir / "pcm" / "b.wav").samples.size(), 4000u);
   EXPECT_EQ(RunTool({"decode", "codes/a.g722", "-p", "-b", "48000"}, dir.path()).exit_code, 0);
-  EXPECT_EQ(ReadAudio(dir / "codes" / "a.wav").samples.size(), 5333u);
+  EXPECT_EQ(ReadAudio(dir / "codes" / "a.wav").samples.size(), 10666u);
   const ToolResult kept = RunTool({"encode", "a.wav"}, dir.path());
   EXPECT_EQ(kept.exit_code, 0) << kept.err;
   EXPECT_EQ(RunTool({"encode", "a.wav"}, dir.path()).exit_code, 5);
+}
+
+// A worker that a signal ends fails its file, and so the run.
+TEST(ToolBatch, WorkerEndedBySignalFailsItsFile) {
+  TempDir dir;
+  WriteWav(dir / "b.wav", ToneMix(8000, 1, 0.5));
+  const ToolResult result = RunScript(
+      "mkfifo a.raw && { g722kit encode a.raw b.wav -o out -j 2 & } && run=$!\n"
+      "for i in {1..400}; do [ -e out/b.g722 ] && break; sleep 0.05; done\n"
+      "tree() { for c in $(pgrep -P \"$1\"); do echo \"$c\"; tree \"$c\"; done; }\n"
+      "for p in $(tree $run); do\n"
+      "  tr '\\0' ' ' </proc/$p/cmdline | grep -q -- '--worker 0 ' && kill -KILL $p\n"
+      "done\n"
+      "wait $run",
+      dir.path());
+  EXPECT_EQ(result.exit_code, 1);
+  EXPECT_NE(result.out.find("2 files: 1 encoded, 1 failed\n"), std::string::npos) << result.out;
+  EXPECT_NE(
+      result.err.find("g722kit: cannot convert 'a.raw': its worker process ended by signal 9"),
+      std::string::npos)
+      << result.err;
 }
 
 TEST(ToolWording, OneByteIsNotBytes) {

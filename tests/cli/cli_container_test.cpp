@@ -69,14 +69,14 @@ TEST(ToolContainer, HeadersAreTheInteroperableOnesAndDecodeLikeRawCodes) {
       EXPECT_EQ(Le(file, 54, 4), 8001u);
       EXPECT_EQ(std::vector<uint8_t>(file.begin() + 58, file.end() - 1), codes);
     } else {
-      ASSERT_EQ(file.size(), 24u + 8001) << c.name;
+      ASSERT_EQ(file.size(), 28u + 8001) << c.name;
       EXPECT_EQ(Text(file, 0), ".snd");
-      EXPECT_EQ(Be32(file, 4), 24u);      // data offset
+      EXPECT_EQ(Be32(file, 4), 28u);      // data offset, after an empty annotation
       EXPECT_EQ(Be32(file, 8), 8001u);    // data size
       EXPECT_EQ(Be32(file, 12), 24u);     // G.722 ADPCM
       EXPECT_EQ(Be32(file, 16), 16000u);  // samples per second
       EXPECT_EQ(Be32(file, 20), 1u);      // channels
-      EXPECT_EQ(std::vector<uint8_t>(file.begin() + 24, file.end()), codes);
+      EXPECT_EQ(std::vector<uint8_t>(file.begin() + 28, file.end()), codes);
     }
     const ToolResult decoded = RunTool({"decode", c.name, "out.wav"}, dir.path());
     ASSERT_EQ(decoded.exit_code, 0) << decoded.err;
@@ -89,6 +89,48 @@ TEST(ToolContainer, HeadersAreTheInteroperableOnesAndDecodeLikeRawCodes) {
                 .exit_code,
             0);
   EXPECT_EQ(ReadBytes(dir / "raw.wav"), codes);
+}
+
+// G.722 WAV files as other programs write them: the RTP clock rate for the audio's, a data size
+// left at 0, the legs of a call interleaved byte by byte. Each decodes as its codes.
+TEST(ToolContainer, ReadsWhatOtherWritersGetWrong) {
+  TempDir dir;
+  WriteWav(dir / "speech.wav", {16000, 1, SpeechLikeSignal(16000, 16000, 3)});
+  ASSERT_EQ(RunTool({"encode", "speech.wav", "g722.wav"}, dir.path()).exit_code, 0);
+  ASSERT_EQ(RunTool({"decode", "g722.wav", "mono.wav"}, dir.path()).exit_code, 0);
+  const std::vector<int16_t> mono = ReadAudio(dir / "mono.wav").samples;
+  const std::vector<uint8_t> file = ReadBytes(dir / "g722.wav");
+  // The file with 32-bit header fields changed, and each code given once or to both legs.
+  const auto with = [&](std::vector<std::pair<size_t, uint32_t>> fields, bool both_legs) {
+    std::vector<uint8_t> bytes(file.begin(), file.begin() + 58);
+    for (size_t i = 58; i < file.size(); i++)
+      bytes.insert(bytes.end(), both_legs ? 2 : 1, file[i]);
+    for (const auto& [at, value] : fields) {
+      for (size_t i = 0; i < 4; i++)
+        bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+    }
+    return bytes;
+  };
+  struct Case {
+    std::string name;
+    std::vector<uint8_t> bytes;
+    std::string warning;
+  };
+  for (const Case& c :
+       {Case{"rtp.wav", with({{24, 8000}}, false), "header says 8000 samples/s"},
+        Case{"unfinished.wav", with({{54, 0}}, false), "header says no codes follow"},
+        // format tag 0x0065 and 2 channels; the codes up to the end of the file
+        Case{"legs.wav", with({{20, 0x20065}, {54, 0xFFFFFFFF}}, true), ""}}) {
+    WriteBytes(dir / c.name, c.bytes);
+    const ToolResult decoded = RunTool({"decode", c.name, "out.wav"}, dir.path());
+    ASSERT_EQ(decoded.exit_code, 0) << decoded.err;
+    EXPECT_EQ(decoded.err.find(c.warning) != std::string::npos, true) << decoded.err;
+    const Audio out = ReadAudio(dir / "out.wav");
+    std::vector<int16_t> expected;
+    for (int16_t sample : mono)
+      expected.insert(expected.end(), static_cast<size_t>(out.channels), sample);
+    EXPECT_EQ(out.samples, expected) << c.name;
+  }
 }
 
 // --align on both sides: the decoded file has the input's length and no delay.

@@ -35,7 +35,7 @@ class ToolFailure : public ::testing::Test {
     WriteBytes(dir_ / "speech.raw", PcmBytes(SpeechLikeSignal(16000, 8000, 1)));
     WriteBytes(dir_ / "codes.g722", std::vector<uint8_t>(16000, 0xD5));
     WriteBytes(dir_ / "g722.wav", G722Wav(1));
-    WriteBytes(dir_ / "stereo-g722.wav", G722Wav(2));
+    WriteBytes(dir_ / "3ch-g722.wav", G722Wav(3));
     WriteBytes(dir_ / "notes.wav", {'h', 'e', 'l', 'l', 'o', '\n'});
     WriteBytes(dir_ / "existing.g722", kKeep);
     fs::create_directories(dir_ / "folder" / "speech.g722");
@@ -151,7 +151,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"UnknownBitRate",
                   {"decode", "codes.g722", "existing.g722", "--bitrate", "64k"},
                   2,
-                  "--bitrate 64k: expected 64000, 56000 or 48000"},
+                  "--bitrate: 64k not in {64000,56000,48000}"},
         ErrorCase{"UnknownOption",
                   {"encode", "speech.wav", "existing.g722", "--bitrat", "56000"},
                   2,
@@ -178,12 +178,32 @@ INSTANTIATE_TEST_SUITE_P(
                   2,
                   "cannot decode 'g722.wav': --bitrate 48000 contradicts its WAV header"},
         ErrorCase{"UnreadableG722Header",
-                  {"decode", "stereo-g722.wav", "out.wav"},
+                  {"decode", "3ch-g722.wav", "out.wav"},
                   4,
-                  "cannot decode 'stereo-g722.wav': its G.722 WAV header says 2 channels"},
+                  "cannot decode '3ch-g722.wav': its G.722 WAV header says 3 channels"},
+        ErrorCase{"UnknownOutputFormat",
+                  {"decode", "codes.g722", "out.xyz"},
+                  2,
+                  "cannot write 'out.xyz': .xyz names no format decode writes"},
+        ErrorCase{"CodesInAnAudioFormat",
+                  {"encode", "speech.wav", "codes.flac"},
+                  2,
+                  "cannot write 'codes.flac': .flac is an audio format, which cannot hold codes"},
+        ErrorCase{"RecordingInAnotherFormat",
+                  {"record", "memo.flac"},
+                  2,
+                  "cannot record into 'memo.flac': record writes WAV files"},
+        ErrorCase{"FractionOfASecond",
+                  {"record", "memo.wav", "--seconds", "1.5"},
+                  2,
+                  "--seconds 1.5: not a whole number; expected whole seconds from 1 to 86400"},
+        ErrorCase{"SecondsNotANumber",
+                  {"record", "memo.wav", "--seconds", "abc"},
+                  2,
+                  "--seconds abc: not a number"},
         ErrorCase{"MissingInputs", {"decode"}, 2, "FILES is required"},
         ErrorCase{"RecordWithoutOutput", {"record", "--seconds", "2"}, 2, "OUT is required"},
-        ErrorCase{"NoCommand", {}, 2, "A subcommand is required"},
+        ErrorCase{"NoCommand", {}, 2, "usage: g722kit COMMAND [OPTIONS] [FILES]"},
         ErrorCase{"UnknownCommand",
                   {"play", "speech.wav"},
                   2,

@@ -111,32 +111,48 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         IoCase{"LinkStaysALinkAndItsTargetIsReplaced",
                "mkdir sub && echo old >sub/target.g722 && ln -s sub/target.g722 link.g722\n"
-               "g722kit encode speech.raw link.g722",
+               "g722kit encode -n speech.raw link.g722",
                0, "-> link.g722: 16000 bytes of codes", "",
                [](const TempDir& dir) {
                  EXPECT_TRUE(fs::is_symlink(dir / "link.g722"));
                  ExpectBytes(dir / "sub/target.g722", Codes());
                }},
         IoCase{"DanglingLinkGetsItsTargetCreated",
-               "ln -s new.g722 link.g722 && g722kit encode speech.wav link.g722", 0, "-> link", "",
+               "ln -s new.g722 link.g722 && g722kit encode -n speech.wav link.g722", 0, "-> link",
+               "",
                [](const TempDir& dir) {
                  EXPECT_TRUE(fs::is_symlink(dir / "link.g722"));
                  ExpectBytes(dir / "new.g722", Codes());
                }},
+        // out.g722 is copied into (it has another name), lone.g722 renamed over.
         IoCase{"ReplacedFileKeepsModeOwnerAndHardLinks",
                "echo old >out.g722 && chmod 640 out.g722 && ln out.g722 other.g722\n"
-               "chown 1234:1234 out.g722 2>/dev/null\n"  // root only: the owner case
-               "g722kit encode -q speech.raw out.g722",
+               "cp -p out.g722 lone.g722 && chown 1234:1234 out.g722 lone.g722 2>/dev/null\n"
+               "g722kit encode -qn speech.raw out.g722 && g722kit encode -qn speech.raw lone.g722",
                0, "", "",
                [](const TempDir& dir) {
                  ExpectBytes(dir / "other.g722", Codes());
+                 ExpectBytes(dir / "lone.g722", Codes());
                  EXPECT_TRUE(fs::equivalent(dir / "out.g722", dir / "other.g722"));
-                 struct stat info {};
-                 ASSERT_EQ(stat((dir / "out.g722").c_str(), &info), 0);
-                 EXPECT_EQ(info.st_mode & 07777, 0640u);
-                 EXPECT_EQ(info.st_uid, geteuid() == 0 ? 1234u : geteuid());
+                 for (const char* name : {"out.g722", "lone.g722"}) {
+                   struct stat info {};
+                   ASSERT_EQ(stat((dir / name).c_str(), &info), 0);
+                   EXPECT_EQ(info.st_mode & 07777, 0640u) << name;
+                   EXPECT_EQ(info.st_uid, geteuid() == 0 ? 1234u : geteuid()) << name;
+                 }
                }},
-        IoCase{"LongestNamesWork", "g722kit encode -q speech.raw $(printf 'n%.0s' {1..250}).g722",
+        // As sox does: the output is made in $TMPDIR and copied in. Root may write anywhere,
+        // so it runs the tool as nobody.
+        IoCase{
+            "FileInAFolderThatTakesNoNewFileIsReplaced",
+            "mkdir ro tmp && echo old >ro/out.wav && chmod 666 ro/out.wav && chmod 555 ro\n"
+            "chmod 777 . tmp && export -f g722kit && as=()\n"
+            "[ \"$(id -u)\" = 0 ] && as=(setpriv --reuid=65534 --regid=65534 --clear-groups)\n"
+            "TMPDIR=$PWD/tmp \"${as[@]}\" bash -c 'g722kit decode -q codes.g722 ro/out.wav'\n"
+            "status=$? && chmod 755 ro && exit $status",
+            0, "", "",
+            [](const TempDir& dir) { ExpectSamples(dir / "ro/out.wav", Decoded(G722Option8k)); }},
+        IoCase{"LongestNamesWork", "g722kit encode -qn speech.raw $(printf 'n%.0s' {1..250}).g722",
                0, "", "",
                [](const TempDir& dir) {
                  ExpectBytes(dir / (std::string(250, 'n') + ".g722"), Codes());
@@ -147,20 +163,22 @@ INSTANTIATE_TEST_SUITE_P(
                "g722kit encode speech.wav /dev/null --wideband\n"
                "g722kit decode codes.g722 /dev/null\n"
                "g722kit decode codes.g722 /dev/null --bitrate 48000 --packed",
-               0, "codes.g722 (16000 bytes) -> /dev/null: 2.67 s at 8000 Hz", ""},
+               0, "codes.g722 (16000 bytes) -> /dev/null: 2.67 s at 16000 Hz", ""},
         IoCase{"FifoIsWrittenDirectly",
-               "mkfifo out.wav && (cat out.wav >got.wav &) && g722kit decode -q codes.g722 out.wav",
+               "mkfifo out.wav && { cat out.wav >got.wav & } && g722kit decode -q codes.g722 "
+               "out.wav && wait",
                0, "", "",
                [](const TempDir& dir) { ExpectSamples(dir / "got.wav", Decoded(G722Option8k)); }},
         IoCase{"DashIsStdoutAndTheSummaryGoesToStderr",
-               "g722kit encode speech.wav - >codes-out.g722", 0, "",
+               "g722kit encode -n speech.wav - >codes-out.g722", 0, "",
                "speech.wav (8000 Hz, 1 channel, 2.00 s) -> -: 16000 bytes of codes",
                [](const TempDir& dir) { ExpectBytes(dir / "codes-out.g722", Codes()); }},
         IoCase{"PipeOnStdoutGetsAWavStream", "g722kit decode -q codes.g722 - | cat >got.wav", 0, "",
                "",
                [](const TempDir& dir) { ExpectSamples(dir / "got.wav", Decoded(G722Option8k)); }},
         IoCase{"DevStdoutIsTheDescriptor",
-               "g722kit decode -q codes.g722 /dev/stdout --wideband >got.wav", 0, "", "",
+               "g722kit decode -q codes.g722 /dev/stdout --wideband >got.wav", 0, "",
+               "decoded as two-band, as -w asks",
                [](const TempDir& dir) {
                  EXPECT_TRUE(fs::is_symlink("/dev/stdout"));
                  ExpectSamples(dir / "got.wav", Decoded(0));
@@ -172,6 +190,26 @@ INSTANTIATE_TEST_SUITE_P(
             "export -f g722kit && SHELL=/bin/bash script -qec 'g722kit decode -q in.wav out.wav' "
             "/dev/null </dev/null",
             0, "", ""},
+        IoCase{"OutputInTheFormatItsNameSays",
+               "g722kit decode -q codes.g722 out.flac && g722kit decode -q codes.g722 out.aiff", 0,
+               "", "",
+               [](const TempDir& dir) {
+                 for (const char* name : {"out.flac", "out.aiff"}) {
+                   SF_INFO info{};
+                   SNDFILE* file = sf_open((dir / name).c_str(), SFM_READ, &info);
+                   sf_close(file);
+                   EXPECT_EQ(info.format & SF_FORMAT_TYPEMASK,
+                             name[4] == 'f' ? SF_FORMAT_FLAC : SF_FORMAT_AIFF);
+                   ExpectSamples(dir / name, Decoded(G722Option8k));
+                 }
+               }},
+        IoCase{"BashCompletesCommandsOptionsAndValues",
+               "source " G722KIT_COMPLETION "\n"
+               "c() { COMP_WORDS=(\"$@\"); COMP_CWORD=$(($# - 1)); _g722kit; echo "
+               "\"${COMPREPLY[*]}\"; }\n"
+               "c g722kit en && c g722kit decode --en && c g722kit encode --container ''\n"
+               "c g722kit decode -b 4 && c g722kit info codes.g7",
+               0, "encode\n--endian\nwav au pcap raw\n48000\ncodes.g722\n", ""},
         IoCase{"RawOutputHasNoHeader", "g722kit decode -q codes.g722 out.raw --endian big", 0, "",
                "",
                [](const TempDir& dir) {
@@ -210,12 +248,12 @@ INSTANTIATE_TEST_SUITE_P(
         IoCase{"StdinPipe", "cat codes.g722 | g722kit decode - out.wav", 0,
                std::string("- ") + kDecodedSummary, "",
                [](const TempDir& dir) { ExpectSamples(dir / "out.wav", Decoded(G722Option8k)); }},
-        IoCase{"ProcessSubstitution", "g722kit decode <(cat codes.g722) out.wav --wideband", 0,
-               "(16000 bytes) -> out.wav: 2.00 s at 16000 Hz", "",
-               [](const TempDir& dir) { ExpectSamples(dir / "out.wav", Decoded(0)); }},
+        IoCase{"ProcessSubstitution", "g722kit decode <(cat codes.g722) out.wav", 0,
+               "(16000 bytes) -> out.wav: 2.00 s at 8000 Hz", "",
+               [](const TempDir& dir) { ExpectSamples(dir / "out.wav", Decoded(G722Option8k)); }},
         IoCase{"NamedFifoIsOpenedOnce",
                "mkfifo in.raw && (cat speech.raw >in.raw &)\n"
-               "g722kit encode in.raw out.g722",
+               "g722kit encode -n in.raw out.g722",
                0, "in.raw (8000 Hz, 1 channel, 2.00 s) -> out.g722: 16000 bytes of codes", "",
                HasCodes()},
         IoCase{"DevStdinInABatch",  // each file is converted by a worker process
@@ -227,11 +265,39 @@ INSTANTIATE_TEST_SUITE_P(
         IoCase{"InfoAndCompareReadStdin",
                "g722kit info - <codes.g722 && cat speech.wav | g722kit compare - >/dev/null", 0,
                "-: 16000 bytes, not an audio file", ""},
-        IoCase{"WavOnStdin", "g722kit encode - out.g722 <speech.wav", 0,
-               "- (8000 Hz, 1 channel, 2.00 s) -> out.g722", "", HasCodes()},
-        IoCase{"FlacThroughAPipe", "cat speech.flac | g722kit encode -q - out.g722", 0, "", "",
+        IoCase{"DecodeTellsTheBandFromTheCodes",
+               "g722kit encode -q speech.wav wide.g722 && g722kit decode wide.g722 wide.wav\n"
+               "g722kit decode -n wide.g722 narrow.wav",
+               0, "  two-band codes: their upper band varies\n",
+               "decoded as 8 kHz lower-band-only, as -n asks",
+               [](const TempDir& dir) {
+                 EXPECT_EQ(ReadAudio(dir / "wide.wav").rate, 16000);
+                 EXPECT_EQ(ReadAudio(dir / "narrow.wav").rate, 8000);
+               }},
+        // A stream is looked at as far as it can go back to: its first megabyte.
+        IoCase{"StreamWhoseBandShowsLate",
+               "head -c 1048576 /dev/zero | tr '\\0' '\\377' >late.g722\n"
+               "g722kit encode -q speech.wav wide.g722 && cat late.g722 wide.g722 | g722kit decode "
+               "- out.wav",
+               0, "the upper band of every code in the first 1048576 bytes is 3",
+               "as its first 1048576 bytes showed; decode it again with -w",
+               [](const TempDir& dir) { EXPECT_EQ(ReadAudio(dir / "out.wav").rate, 8000); }},
+        IoCase{"EmptyInputsAreWarnedAbout",
+               ": >empty.g722 && : >empty.raw && g722kit decode -q empty.g722 out.wav\n"
+               "g722kit encode -q empty.raw out.g722",
+               0, "", "g722kit: warning: 'empty.raw' holds no audio; 'out.g722' holds no codes\n",
+               [](const TempDir& dir) {
+                 EXPECT_EQ(ReadAudio(dir / "out.wav").samples.size(), 0u);
+                 EXPECT_EQ(ReadBytes(dir / "out.g722").size(), 0u);
+               }},
+        IoCase{"DoubleDashEndsTheOptions",
+               "cp speech.raw ./-dash.raw && g722kit encode -qn -- -dash.raw out.g722", 0, "", "",
                HasCodes()},
-        IoCase{"AiffThroughAPipe", "cat speech.aiff | g722kit encode -q - out.g722", 0, "", "",
+        IoCase{"WavOnStdin", "g722kit encode -n - out.g722 <speech.wav", 0,
+               "- (8000 Hz, 1 channel, 2.00 s) -> out.g722", "", HasCodes()},
+        IoCase{"FlacThroughAPipe", "cat speech.flac | g722kit encode -qn - out.g722", 0, "", "",
+               HasCodes()},
+        IoCase{"AiffThroughAPipe", "cat speech.aiff | g722kit encode -qn - out.g722", 0, "", "",
                HasCodes()},
         IoCase{"RawOfAnotherRateAndByteOrder",
                "g722kit encode -q --wideband --rate 16000 --endian big wide.pcm out.g722", 0, "",
@@ -240,7 +306,7 @@ INSTANTIATE_TEST_SUITE_P(
                  ExpectBytes(dir / "out.g722", EncodeAll(64000, 0, WideSpeech()));
                }},
         IoCase{"NamesThatAreNotUtf8",
-               "g722kit encode -q speech.raw $'bad\\xff.g722'\n"
+               "g722kit encode -qn speech.raw $'bad\\xff.g722'\n"
                "g722kit decode -q $'bad\\xff.g722' $'bad\\xff.wav' && mv $'bad\\xff.wav' out.wav",
                0, "", "",
                [](const TempDir& dir) { ExpectSamples(dir / "out.wav", Decoded(G722Option8k)); }},

@@ -33,7 +33,6 @@ std::string ReadText(const std::filesystem::path& file) {
   }
   if (limits.max_file_bytes > 0) {
     const rlimit limit{limits.max_file_bytes, limits.max_file_bytes};
-    signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
   }
   execv(argv[0], argv.data());

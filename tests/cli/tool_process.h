@@ -19,7 +19,7 @@ struct ToolResult {
 };
 
 struct ToolLimits {
-  uint64_t max_file_bytes = 0;  // RLIMIT_FSIZE for the tool, 0 for none (SIGXFSZ ignored)
+  uint64_t max_file_bytes = 0;  // RLIMIT_FSIZE for the tool, 0 for none
   int timeout_seconds = 120;
 };
 

@@ -6,9 +6,10 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "formats/writers.h"
+#include "formats/wav_writer.h"
 #include "messages/tool_error.h"
 
 namespace g722kit::tool {
@@ -32,8 +33,9 @@ class StartOfFile : public WavSink {
   int64_t Length() override { return length_; }
   int error() const override { return 0; }
 
-  // The form ("RIFF" or "RF64") and the size of the data chunk as the header gives it.
-  std::pair<std::string, uint64_t> Header() const {
+  // The form ("RIFF" or "RF64"), the size of the data chunk as the header gives it, and the
+  // format tag (1: plain PCM, which every reader takes).
+  std::tuple<std::string, uint64_t, uint64_t> Header() const {
     const auto number = [&](size_t at, int bytes) {
       uint64_t value = 0;
       for (int i = bytes - 1; i >= 0; i--)
@@ -41,14 +43,15 @@ class StartOfFile : public WavSink {
       return value;
     };
     const std::string form(start_.begin(), start_.begin() + 4);
-    uint64_t ds64_data = 0;
+    uint64_t ds64_data = 0, tag = 0;
     for (size_t chunk = 12; chunk + 8 < start_.size(); chunk += 8 + number(chunk + 4, 4)) {
       const std::string id(start_.begin() + static_cast<ptrdiff_t>(chunk),
                            start_.begin() + static_cast<ptrdiff_t>(chunk) + 4);
       if (id == "ds64") ds64_data = number(chunk + 16, 8);
-      if (id == "data") return {form, form == "RF64" ? ds64_data : number(chunk + 4, 4)};
+      if (id == "fmt ") tag = number(chunk + 8, 2);
+      if (id == "data") return {form, form == "RF64" ? ds64_data : number(chunk + 4, 4), tag};
     }
-    return {form, 0};
+    return {form, 0, tag};
   }
 
  private:
@@ -75,7 +78,7 @@ class WavSize : public ::testing::TestWithParam<SizeCase> {};
 TEST_P(WavSize, HeaderDescribesTheData) {
   const SizeCase& c = GetParam();
   StartOfFile sink;
-  WavWriter writer(sink, "out.wav", 16000, c.max_samples);
+  WavWriter writer(sink, "out.wav", 16000, 1, c.max_samples);
   const std::vector<int16_t> silence(1 << 20);
   for (uint64_t left = c.samples; left > 0;) {
     const size_t count = static_cast<size_t>(std::min<uint64_t>(left, silence.size()));
@@ -83,7 +86,7 @@ TEST_P(WavSize, HeaderDescribesTheData) {
     left -= count;
   }
   writer.Close();
-  EXPECT_EQ(sink.Header(), std::make_pair(c.form, c.samples * 2));
+  EXPECT_EQ(sink.Header(), std::make_tuple(c.form, c.samples * 2, 1u));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -97,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
 // A count of samples that turned out wrong must not lead to a header that wraps around.
 TEST(WavSize, MoreThanAPlainHeaderCanDescribeIsRefused) {
   StartOfFile sink;
-  WavWriter writer(sink, "out.wav", 16000, 8000);
+  WavWriter writer(sink, "out.wav", 16000, 1, 8000);
   const std::vector<int16_t> silence(1 << 20);
   EXPECT_THROW(
       {

@@ -14,6 +14,7 @@ sound_server_workspace() {
 
 sound_server_cleanup() {
   for pid in $recorder $daemon; do
+    kill -CONT "$pid" 2>/dev/null || true # a test may have frozen it
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   done

@@ -15,8 +15,8 @@ std::vector<int16_t> AlignmentTail(const CodecSettings& codec, bool align) {
   return std::vector<int16_t>(Delay(codec, align), 0);
 }
 
-DelayTrimmer::DelayTrimmer(const CodecSettings& codec, bool align)
-    : remaining_(Delay(codec, align)) {}
+DelayTrimmer::DelayTrimmer(const CodecSettings& codec, bool align, int channels)
+    : remaining_(Delay(codec, align) * static_cast<size_t>(channels)) {}
 
 void DelayTrimmer::Trim(std::vector<int16_t>& pcm) {
   const size_t dropped = std::min(remaining_, pcm.size());

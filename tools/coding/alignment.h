@@ -17,10 +17,11 @@ constexpr int kTwoBandDelaySamples = 22;
 // The silence to encode after the input.
 std::vector<int16_t> AlignmentTail(const CodecSettings& codec, bool align);
 
-// Drops the delay from the start of a decoded stream, given in pieces.
+// Drops the delay from the start of a decoded stream, given in pieces (interleaved when there
+// are several channels).
 class DelayTrimmer {
  public:
-  DelayTrimmer(const CodecSettings& codec, bool align);
+  DelayTrimmer(const CodecSettings& codec, bool align, int channels);
   // Removes from pcm what is still to be dropped.
   void Trim(std::vector<int16_t>& pcm);
 

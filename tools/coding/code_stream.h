@@ -36,6 +36,28 @@ class StreamDecoder {
   G722State state_;
 };
 
+// One code stream, or several interleaved byte by byte (the legs of a call in one file, unpacked
+// codes), each through its own decoder, into interleaved samples.
+class InterleavedDecoder {
+ public:
+  InterleavedDecoder(const CodecSettings& codec, int channels);
+  // Replaces pcm with the samples of codes; the codes of a frame split between calls wait for
+  // the rest.
+  void Decode(std::span<const uint8_t> codes, std::vector<int16_t>& pcm);
+  // Replaces pcm with the samples of the codes held back at the end of packed streams.
+  void Finish(std::vector<int16_t>& pcm);
+  // Bytes of a frame that the stream ended without completing.
+  size_t held() const { return held_.size(); }
+
+ private:
+  void Interleave(std::vector<int16_t>& pcm) const;
+
+  std::vector<StreamDecoder> decoders_;
+  std::vector<uint8_t> held_;
+  std::vector<std::vector<uint8_t>> codes_;
+  std::vector<std::vector<int16_t>> pcm_;
+};
+
 // A whole signal encoded, or a whole code stream decoded, by the above.
 std::vector<uint8_t> EncodeAll(const CodecSettings& codec, std::span<const int16_t> pcm);
 std::vector<int16_t> DecodeAll(const CodecSettings& codec, std::span<const uint8_t> codes);

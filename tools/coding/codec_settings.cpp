@@ -27,6 +27,11 @@ std::string CodecSettings::Description() const {
          (packed ? ", packed" : "");
 }
 
+CodecSettings WithBand(CodecSettings settings, Band band) {
+  settings.wideband = band != Band::kNarrow;
+  return settings;
+}
+
 void CheckCodecSettings(const CodecSettings& settings) {
   if (settings.packed && settings.bitrate == 64000) {
     throw ToolError(kExitUsage,

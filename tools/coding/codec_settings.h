@@ -1,4 +1,5 @@
-// The codec configuration chosen on the command line: --bitrate, --wideband, --packed.
+// The codec configuration chosen on the command line: --bitrate, --wideband or --narrowband,
+// --packed.
 #pragma once
 
 #include <cstdint>
@@ -7,10 +8,13 @@
 
 namespace g722kit::tool {
 
+// The PCM side the command line asks for: -w, -n, or neither (the command's default).
+enum class Band { kUnset, kWide, kNarrow };
+
 struct CodecSettings {
   int32_t bitrate = 64000;
-  bool wideband = false;  // 16 kHz two-band PCM; otherwise 8 kHz, lower band only
-  bool packed = false;    // 7- or 6-bit codes packed into a bit stream
+  bool wideband = true;  // 16 kHz two-band PCM; otherwise 8 kHz, lower band only
+  bool packed = false;   // 7- or 6-bit codes packed into a bit stream
 
   // The option bits of G722EncoderInit and G722DecoderInit.
   int32_t Options() const;
@@ -23,6 +27,9 @@ struct CodecSettings {
   // For people: "64000 bit/s, 8 kHz".
   std::string Description() const;
 };
+
+// settings with the PCM side band asks for, two-band when it asks for none.
+CodecSettings WithBand(CodecSettings settings, Band band);
 
 // Throws a usage ToolError for a combination the codec cannot honour (--packed at 64000 bit/s,
 // where every code fills a whole byte).

@@ -9,6 +9,7 @@
 #include "commands/capture_commands.h"
 #include "formats/capture/capture_scan.h"
 #include "formats/g722_container.h"
+#include "formats/output_names.h"
 #include "formats/writers.h"
 #include "io/system.h"
 #include "messages/report.h"
@@ -62,8 +63,9 @@ void WriteChannels(const fs::path& name, std::vector<RtpAudio*> channels,
     frames = std::max(frames, offsets[i] + channels[i]->spool().samples());
   }
   OutputFile output(name);
-  const auto writer = OpenPcmWriter(output, kRate, {raw, Endian::kLittle}, frames * channels.size(),
-                                    static_cast<int>(channels.size()));
+  const PcmFileFormat format = raw ? PcmFileFormat{PcmFileFormat::Kind::kRaw} : PcmFileFormat{};
+  const auto writer = OpenPcmWriter(output, {format, kRate, static_cast<int>(channels.size())},
+                                    frames * channels.size());
   std::vector<std::vector<int16_t>> pieces(channels.size());
   std::vector<size_t> used(channels.size(), 0);
   std::vector<int16_t> frame_block;
@@ -125,7 +127,8 @@ std::vector<DecodedStream> CallPair(const fs::path& input, std::vector<DecodedSt
 }  // namespace
 
 void DecodeCapture(const ConversionArguments& args, InputFile& input) {
-  if (const std::optional<std::string> conflict = ContainerConflict(args.codec)) {
+  if (const std::optional<std::string> conflict =
+          ContainerConflict(WithBand(args.codec, args.band))) {
     throw FileError(kExitUsage, "cannot decode", args.input,
                     *conflict + " contradicts RTP's G.722, which is 64000 bit/s two-band codes");
   }

@@ -1,16 +1,21 @@
 #include "commands/command_line.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "commands/capture_options.h"
 #include "commands/commands.h"
 #include "g722kit/g722kit.h"
 #include "io/audio_input.h"
 #include "jobs/file_jobs.h"
+#include "jobs/worker_process.h"
 #include "messages/exit_codes.h"
 #include "messages/report.h"
 #include "messages/tool_error.h"
@@ -33,6 +38,11 @@ constexpr const char* kFilesHelp =
     "once. Names the tool makes up never replace an existing file without -f. - is stdin as IN\n"
     "and stdout as OUT.";
 
+// The commands, and what runs each once the command line is parsed. The values each command's
+// options fill live as long as its runner.
+using Runner = std::function<int()>;
+using Runners = std::map<const CLI::App*, Runner>;
+
 // A subcommand: summary shows in the command list, details below its own --help.
 CLI::App* AddCommand(CLI::App& app, const std::string& name, const std::string& summary,
                      const std::string& details) {
@@ -42,42 +52,48 @@ CLI::App* AddCommand(CLI::App& app, const std::string& name, const std::string& 
   return command;
 }
 
+// A whole number from text, or a usage error that says what is wrong with it, such as
+// "--seconds 1.5: not a whole number; expected whole seconds from 1 to 86400".
+int ParseNumber(const std::string& name, const std::string& text, const std::string& expected,
+                const std::function<bool(int)>& accepted) {
+  size_t used = 0;
+  int value = 0;
+  bool in_range = true;
+  try {
+    value = std::stoi(text, &used);
+  } catch (const std::out_of_range&) {
+    in_range = false;
+    used = text.size();
+  } catch (const std::invalid_argument&) {
+    used = 0;
+  }
+  std::string wrong;
+  if (used != text.size()) {
+    char* end = nullptr;
+    std::strtod(text.c_str(), &end);
+    wrong = *end == '\0' ? "not a whole number; " : "not a number; ";
+  }
+  if (!wrong.empty() || !in_range || !accepted(value)) {
+    throw ToolError(kExitUsage, name + " " + text + ": " + wrong + "expected " + expected);
+  }
+  return value;
+}
+
+void AddQuietOption(CLI::App& command, bool& quiet) {
+  command.add_flag("-q,--quiet", quiet, "Print no summary line and no progress bar");
+}
+
+void AddEndianOption(CLI::App& command, std::string& endian, const std::string& what) {
+  command.add_option("--endian", endian, "Byte order of " + what + ": little (default) or big")
+      ->check(CLI::IsMember({"little", "big"}).description(""))
+      ->type_name("little|big");
+}
+
 // --rate and --endian as the command line gives them; empty when not given.
 struct RawText {
   std::string rate;
   std::string endian;
 };
-
-// The options as the command line gives them, turned into values once the command is known,
-// so that a refused value can say why.
-struct ConversionText {
-  std::string bitrate = "64000";
-  std::string container;
-  std::string jobs;  // empty: one per core
-  RawText raw;
-  CaptureText capture;
-};
-
-// A whole number from text, or a usage error "--bitrate 64k: expected 64000, 56000 or 48000".
-int ParseNumber(const std::string& name, const std::string& text, const std::string& expected,
-                const std::function<bool(int)>& accepted) {
-  size_t used = 0;
-  int value = 0;
-  try {
-    value = std::stoi(text, &used);
-  } catch (const std::logic_error&) {
-    used = 0;
-  }
-  if (used == 0 || used != text.size() || !accepted(value)) {
-    throw ToolError(kExitUsage, name + " " + text + ": expected " + expected);
-  }
-  return value;
-}
-
-void AddEndianOption(CLI::App& command, std::string& endian, const std::string& what) {
-  command.add_option("--endian", endian, "Byte order of " + what + ": little (default) or big")
-      ->type_name("little|big");
-}
 
 // --rate and --endian: the input is headerless 16-bit mono PCM of that rate and byte order.
 void AddRawInputOptions(CLI::App& command, RawText& raw) {
@@ -96,24 +112,23 @@ RawOptions ParseRawText(const RawText& text) {
                            "samples per second, " + std::to_string(kMinInputRate) + " or more",
                            [](int v) { return v >= kMinInputRate; });
   }
-  if (!text.endian.empty()) {
-    if (text.endian != "little" && text.endian != "big") {
-      throw ToolError(kExitUsage, "--endian " + text.endian + ": expected little or big");
-    }
-    raw.endian = text.endian == "big" ? Endian::kBig : Endian::kLittle;
-  }
+  if (!text.endian.empty()) raw.endian = text.endian == "big" ? Endian::kBig : Endian::kLittle;
   return raw;
 }
 
-void AddQuietOption(CLI::App& command, bool& quiet) {
-  command.add_flag("-q,--quiet", quiet, "Print no summary line and no progress bar");
-}
-
-// An encode or decode as the command line gives it.
+// An encode or decode as the command line gives it: the options whose values are turned into
+// settings once the command is known, so that a refused value can say why.
 struct ConversionCommand {
   FileArguments files;
   ConversionArguments options;
-  ConversionText text;
+  std::string bitrate = "64000";
+  bool wideband = false;
+  bool narrowband = false;
+  std::string container;
+  std::string jobs;    // empty: one per core
+  std::string worker;  // empty: not a worker
+  RawText raw;
+  CaptureText capture;
   bool quiet = false;
 };
 
@@ -125,16 +140,18 @@ void AddConversionOptions(CLI::App& command, ConversionCommand& values, const st
                   "Output file (one input) or folder (several, or a name ending in '/')")
       ->type_name("OUT|DIR");
   command.add_flag("-f,--force", values.files.force, "Replace existing outputs named " + name);
-  command
-      .add_option("-j,--jobs", values.text.jobs, "Files converted at once (default: one per core)")
+  command.add_option("-j,--jobs", values.jobs, "Files converted at once (default: one per core)")
       ->type_name("N");
+  command.add_option(kWorkerOption, values.worker)->group("");  // one file of several
+  command.add_option("-b,--bitrate", values.bitrate, "Bit rate of the codes (default 64000)")
+      ->check(CLI::IsMember({"64000", "56000", "48000"}).description(""))
+      ->type_name("64000|56000|48000");
+  CLI::Option* wideband = command.add_flag("-w,--wideband", values.wideband,
+                                           "16 kHz PCM in two sub-bands, the G.722 of telephony");
   command
-      .add_option("-b,--bitrate", values.text.bitrate,
-                  "Bit rate of the codes: 64000, 56000 or 48000")
-      ->type_name("BITS/S")
-      ->capture_default_str();
-  command.add_flag("-w,--wideband", values.options.codec.wideband,
-                   "16 kHz PCM in two sub-bands (the G.722 of telephony) instead of 8 kHz");
+      .add_flag("-n,--narrowband", values.narrowband,
+                "8 kHz PCM, the lower sub-band alone: what G722Encode writes")
+      ->excludes(wideband);
   command.add_flag("-p,--packed", values.options.codec.packed,
                    "Pack 7- or 6-bit codes into a bit stream (56000 and 48000 bit/s)");
   command.add_flag("--align", values.options.align,
@@ -142,41 +159,25 @@ void AddConversionOptions(CLI::App& command, ConversionCommand& values, const st
   AddQuietOption(command, values.quiet);
 }
 
-// Fills in the values that the command's text holds.
+// Fills in the settings that the command's text gives.
 void ParseConversionText(ConversionCommand& command) {
-  const ConversionText& text = command.text;
-  command.options.codec.bitrate =
-      ParseNumber("--bitrate", text.bitrate, "64000, 56000 or 48000",
-                  [](int v) { return v == 64000 || v == 56000 || v == 48000; });
-  if (!text.jobs.empty()) {
-    command.files.jobs = ParseNumber("--jobs", text.jobs, "a number of files at once, 1 or more",
+  command.options.codec.bitrate = std::stoi(command.bitrate);
+  command.options.band = command.wideband     ? Band::kWide
+                         : command.narrowband ? Band::kNarrow
+                                              : Band::kUnset;
+  if (!command.jobs.empty()) {
+    command.files.jobs = ParseNumber("--jobs", command.jobs, "a number of files at once, 1 or more",
                                      [](int v) { return v >= 1; });
   }
-  if (!text.container.empty()) {
-    command.options.container = ParseContainerName(text.container);
-    if (!command.options.container) {
-      throw ToolError(kExitUsage,
-                      "--container " + text.container + ": expected wav, au, pcap or raw");
-    }
+  if (!command.worker.empty()) {
+    command.files.worker =
+        ParseNumber(kWorkerOption, command.worker, "a file's index", [](int v) { return v >= 0; });
   }
-  command.options.raw = ParseRawText(text.raw);
-  command.options.capture = ParseCaptureText(text.capture);
+  if (!command.container.empty()) command.options.container = ParseContainerName(command.container);
+  command.options.raw = ParseRawText(command.raw);
+  command.options.capture = ParseCaptureText(command.capture);
   SetQuiet(command.quiet);
 }
-
-// The parsed values live as long as the application that fills them.
-struct Arguments {
-  ConversionCommand encode;
-  ConversionCommand decode;
-  RecordArguments record;
-  bool record_quiet = false;
-  std::filesystem::path info;
-  RawText info_raw;
-  CaptureText info_capture;
-  CompareArguments compare;
-  RawText compare_raw;
-  std::string help_topic;
-};
 
 // Runs an encode or decode over every file the command line names.
 int Convert(ConversionCommand& command, const std::string& extension, const std::string& verb,
@@ -191,6 +192,127 @@ int Convert(ConversionCommand& command, const std::string& extension, const std:
   });
 }
 
+void AddEncode(CLI::App& app, Runners& runners, char** argv) {
+  const auto values = std::make_shared<ConversionCommand>();
+  CLI::App* encode = AddCommand(
+      app, "encode", "Encode audio into G.722 codes",
+      "IN is any file libsndfile reads (WAV, FLAC, AIFF, ...), downmixed to mono and resampled\n"
+      "to the codec's rate, or headerless 16-bit mono PCM when its name ends in .raw or .pcm or\n"
+      "--rate or --endian is given (8000 samples/s, little-endian by default). The codes are\n"
+      "the G.722 of telephony by default: 64000 bit/s, 16 kHz two-band. OUT ending in .wav or\n"
+      ".au holds them in a WAV or AU file as phones and other G.722 software read it; .g722,\n"
+      ".raw and .pcm hold the codes alone, no header: decode them with the same options.\n"
+      "--narrowband writes the library's file format: 64000 bit/s, 8 kHz, one code per byte.\n"
+      "OUT ending in .pcap is a packet capture of one G.722 RTP stream, as SIPp and tcpreplay\n"
+      "replay it.\n\n" +
+          std::string(kFilesHelp));
+  AddConversionOptions(*encode, *values, "Audio to encode, then OUT or a folder", "NAME.g722");
+  encode
+      ->add_option("--container", values->container,
+                   "Container of the codes (default: by OUT's extension)")
+      ->check(CLI::IsMember({"wav", "au", "pcap", "raw"}).description(""))
+      ->type_name("wav|au|pcap|raw");
+  AddRawInputOptions(*encode, values->raw);
+  AddCaptureWriteOptions(*encode, values->capture);
+  runners[encode] = [values, argv] { return Convert(*values, ".g722", "encoded", argv, Encode); };
+}
+
+void AddDecode(CLI::App& app, Runners& runners, char** argv) {
+  const auto values = std::make_shared<ConversionCommand>();
+  CLI::App* decode = AddCommand(
+      app, "decode", "Decode G.722 codes into a WAV or another audio file",
+      "A G.722 WAV or AU file says its configuration itself. For codes without a header, give\n"
+      "the bit rate and packing they were encoded with; -w or -n gives the PCM side, which is\n"
+      "otherwise told from the codes (their upper band varies in two-band codes). The output is\n"
+      "16-bit PCM at 16000 samples/s, or 8000 for lower-band-only codes, NAME.wav by default:\n"
+      "a WAV file, headerless samples for a name ending in .raw or .pcm, or any format\n"
+      "libsndfile writes by the name's extension (.flac, .aiff, .ogg, ...). A packet capture\n"
+      "(pcap, pcapng) gives each G.722 RTP stream in it at 16000 samples/s: OUT for one stream,\n"
+      "OUT.1.wav, OUT.2.wav, ... for several.\n\n" +
+          std::string(kFilesHelp));
+  AddConversionOptions(*decode, *values, "G.722 files to decode, then OUT or a folder", "NAME.wav");
+  AddEndianOption(*decode, values->raw.endian, "a .raw or .pcm OUT");
+  AddCaptureReadOptions(*decode, values->capture);
+  runners[decode] = [values, argv] { return Convert(*values, ".wav", "decoded", argv, Decode); };
+}
+
+void AddRecord(CLI::App& app, Runners& runners) {
+  struct RecordCommand {
+    RecordArguments args;
+    std::string seconds;
+    bool quiet = false;
+  };
+  const auto values = std::make_shared<RecordCommand>();
+  CLI::App* record = AddCommand(
+      app, "record", "Record the audio input into a WAV file",
+      "Records the system's default audio input (ALSA's \"default\" device, or --device)\n"
+      "through the library's recorder: 16-bit mono PCM at 8000 samples/s, stored one whole\n"
+      "second at a time. Ctrl-C ends the recording and keeps it; the file is a valid WAV at\n"
+      "every moment. While it runs, a terminal shows the time and the level of the last second.");
+  record->add_option("OUT", values->args.output,
+                     "WAV file to write, - for stdout (required unless --check)");
+  record->add_option("--seconds", values->seconds, "Stop after this many seconds, 1 to 86400")
+      ->type_name("N");
+  record
+      ->add_option("--device", values->args.device,
+                   "The ALSA device to record from, such as hw:1,0 or pulse (default: default)")
+      ->type_name("NAME");
+  record->add_flag("--check", values->args.check,
+                   "Only check that the audio input opens (exit 0) or not (exit 6)");
+  AddQuietOption(*record, values->quiet);
+  runners[record] = [values] {
+    if (!values->seconds.empty()) {
+      values->args.seconds =
+          ParseNumber("--seconds", values->seconds, "whole seconds from 1 to 86400",
+                      [](int v) { return v >= 1 && v <= 86400; });
+    }
+    SetQuiet(values->quiet);
+    return Record(values->args), kExitOk;
+  };
+}
+
+void AddInfo(CLI::App& app, Runners& runners) {
+  struct InfoCommand {
+    std::filesystem::path file;
+    RawText raw;
+    CaptureText capture;
+  };
+  const auto values = std::make_shared<InfoCommand>();
+  CLI::App* info = AddCommand(
+      app, "info", "Tell what a file is",
+      "An audio file shows its format, rate, channels and length (a .raw or .pcm name is read\n"
+      "as 16-bit PCM at 8000 samples/s), a G.722 WAV or AU file its codes, a packet capture\n"
+      "its RTP streams; any other file is taken for G.722 codes and shows its length in each\n"
+      "packing, and the PCM side that decode would take them for.");
+  info->add_option("FILE", values->file, "File to describe (- for stdin)")->required();
+  AddRawInputOptions(*info, values->raw);
+  AddPayloadTypeOption(*info, values->capture);
+  runners[info] = [values] {
+    return Info(values->file, ParseRawText(values->raw), ParseCaptureText(values->capture)),
+           kExitOk;
+  };
+}
+
+void AddCompare(CLI::App& app, Runners& runners) {
+  struct CompareCommand {
+    CompareArguments args;
+    RawText raw;
+  };
+  const auto values = std::make_shared<CompareCommand>();
+  CLI::App* compare = AddCommand(
+      app, "compare", "Try every codec configuration on a file",
+      "Encodes and decodes IN (read as for encode) in each configuration and prints the size of\n"
+      "the codes, the compression ratio, the signal-to-noise ratio and the codec's speed.");
+  compare->add_option("IN", values->args.input, "Audio to try (as for encode)")->required();
+  compare->add_option("--out", values->args.out_dir,
+                      "Folder to keep each configuration's codes and decoded WAV in");
+  AddRawInputOptions(*compare, values->raw);
+  runners[compare] = [values] {
+    values->args.raw = ParseRawText(values->raw);
+    return Compare(values->args), kExitOk;
+  };
+}
+
 // The names of the commands, for messages.
 std::string CommandNames(CLI::App& app) {
   std::string names;
@@ -200,106 +322,17 @@ std::string CommandNames(CLI::App& app) {
   return names;
 }
 
-using Runner = std::function<int()>;
-
-void AddCommands(CLI::App& app, Arguments& args, std::map<const CLI::App*, Runner>& runners,
-                 char** argv) {
-  CLI::App* encode = AddCommand(
-      app, "encode", "Encode audio into G.722 codes",
-      "IN is any file libsndfile reads (WAV, FLAC, AIFF, ...), downmixed to mono and resampled\n"
-      "to the codec's rate, or headerless 16-bit mono PCM when its name ends in .raw or .pcm or\n"
-      "--rate or --endian is given (8000 samples/s, little-endian by default). OUT ending in\n"
-      ".wav or .au holds the codes in a WAV or AU file as phones and other G.722 software read\n"
-      "it: 64000 bit/s, 16 kHz two-band (--wideband is implied). Any other OUT holds the codes\n"
-      "alone, no header: decode them with the same options. The default is the library's file\n"
-      "format: 64000 bit/s, 8 kHz, one code per byte, NAME.g722. OUT ending in .pcap is a packet\n"
-      "capture of one G.722 RTP stream, as SIPp and tcpreplay replay it.\n\n" +
-          std::string(kFilesHelp));
-  AddConversionOptions(*encode, args.encode, "Audio to encode, then OUT or a folder", "NAME.g722");
-  encode
-      ->add_option("--container", args.encode.text.container,
-                   "Container of the codes (default: by OUT's extension)")
-      ->type_name("wav|au|pcap|raw");
-  AddRawInputOptions(*encode, args.encode.text.raw);
-  AddCaptureWriteOptions(*encode, args.encode.text.capture);
-  runners[encode] = [&args, argv] {
-    return Convert(args.encode, ".g722", "encoded", argv, Encode);
-  };
-
-  CLI::App* decode = AddCommand(
-      app, "decode", "Decode G.722 codes into a WAV file",
-      "A G.722 WAV or AU file says its configuration itself; for codes without a header, give\n"
-      "the options they were encoded with. The output is 16-bit mono PCM at 8000 samples/s,\n"
-      "or 16000 with --wideband (and from a WAV or AU file), NAME.wav by default: a WAV file,\n"
-      "or headerless samples when its name ends in .raw or .pcm. A packet capture (pcap,\n"
-      "pcapng) gives each G.722 RTP stream in it at 16000 samples/s: OUT for one stream,\n"
-      "OUT.1.wav, OUT.2.wav, ... for several.\n\n" +
-          std::string(kFilesHelp));
-  AddConversionOptions(*decode, args.decode, "G.722 files to decode, then OUT or a folder",
-                       "NAME.wav");
-  AddEndianOption(*decode, args.decode.text.raw.endian, "a .raw or .pcm OUT");
-  AddCaptureReadOptions(*decode, args.decode.text.capture);
-  runners[decode] = [&args, argv] { return Convert(args.decode, ".wav", "decoded", argv, Decode); };
-
-  CLI::App* record = AddCommand(
-      app, "record", "Record the audio input into a WAV file",
-      "Records the system's default audio input (ALSA's \"default\" device, or --device) through "
-      "the\n"
-      "library's recorder: 16-bit mono PCM at 8000 samples/s, stored one whole second at a\n"
-      "time. Ctrl-C ends the recording and keeps it; the file is a valid WAV at every moment.\n"
-      "While it runs, a terminal shows the time and the level of the last second.");
-  record->add_option("OUT", args.record.output,
-                     "WAV file to write, - for stdout (required unless --check)");
-  record->add_option("--seconds", args.record.seconds, "Stop after this many seconds")
-      ->check(CLI::Range(1, 86400));
-  record
-      ->add_option("--device", args.record.device,
-                   "The ALSA device to record from, such as hw:1,0 or pulse (default: default)")
-      ->type_name("NAME");
-  record->add_flag("--check", args.record.check,
-                   "Only check that the audio input opens (exit 0) or not (exit 6)");
-  AddQuietOption(*record, args.record_quiet);
-  runners[record] = [&args] {
-    SetQuiet(args.record_quiet);
-    return Record(args.record), kExitOk;
-  };
-
-  CLI::App* info = AddCommand(
-      app, "info", "Tell what a file is",
-      "An audio file shows its format, rate, channels and length (a .raw or .pcm name is read\n"
-      "as 16-bit PCM at 8000 samples/s), a G.722 WAV or AU file its codes, a packet capture\n"
-      "its RTP streams; any other file is taken for G.722 codes and shows its length in each\n"
-      "packing.");
-  info->add_option("FILE", args.info, "File to describe (- for stdin)")->required();
-  AddRawInputOptions(*info, args.info_raw);
-  AddPayloadTypeOption(*info, args.info_capture);
-  runners[info] = [&args] {
-    return Info(args.info, ParseRawText(args.info_raw), ParseCaptureText(args.info_capture)),
-           kExitOk;
-  };
-
-  CLI::App* compare = AddCommand(
-      app, "compare", "Try every codec configuration on a file",
-      "Encodes and decodes IN (read as for encode) in each configuration and prints the size of\n"
-      "the codes, the compression ratio, the signal-to-noise ratio and the codec's speed.");
-  compare->add_option("IN", args.compare.input, "Audio to try (as for encode)")->required();
-  compare->add_option("--out", args.compare.out_dir,
-                      "Folder to keep each configuration's codes and decoded WAV in");
-  AddRawInputOptions(*compare, args.compare_raw);
-  runners[compare] = [&args] {
-    args.compare.raw = ParseRawText(args.compare_raw);
-    return Compare(args.compare), kExitOk;
-  };
-
+void AddHelp(CLI::App& app, Runners& runners) {
+  const auto topic_name = std::make_shared<std::string>();
   CLI::App* help = app.add_subcommand("help", "Show the help of the tool or of one command");
-  help->add_option("COMMAND", args.help_topic, "The command to explain");
-  runners[help] = [&app, &args] {
+  help->add_option("COMMAND", *topic_name, "The command to explain");
+  runners[help] = [&app, topic_name] {
     const CLI::App* topic = &app;
-    if (!args.help_topic.empty()) {
+    if (!topic_name->empty()) {
       const std::vector<CLI::App*> found = app.get_subcommands(
-          [&args](CLI::App* command) { return command->get_name() == args.help_topic; });
-      if (found.empty() || args.help_topic == "help") {
-        throw ToolError(kExitUsage, "no command '" + args.help_topic +
+          [&](CLI::App* command) { return command->get_name() == *topic_name; });
+      if (found.empty() || *topic_name == "help") {
+        throw ToolError(kExitUsage, "no command '" + *topic_name +
                                         "' to explain (the commands are " + CommandNames(app) +
                                         ")");
       }
@@ -331,6 +364,20 @@ void ReportExtras(const CLI::App& command) {
                                   command.get_name());
 }
 
+// The words of the command line as CLI11 is to see them. CLI11 honours "--" only before a
+// command's first file, so it is taken out here, and the names after it that start with '-'
+// are written so that they cannot be taken for options ("-a.wav" as "./-a.wav", the same file).
+std::vector<std::string> Words(int argc, char** argv) {
+  std::vector<std::string> words(argv, argv + argc);
+  const auto marker = std::find(words.begin() + std::min(argc, 2), words.end(), "--");
+  if (marker == words.end()) return words;
+  for (auto word = marker + 1; word != words.end(); ++word) {
+    if (word->size() > 1 && word->front() == '-') *word = "./" + *word;
+  }
+  words.erase(marker);
+  return words;
+}
+
 }  // namespace
 
 int RunCommandLine(int argc, char** argv) {
@@ -339,11 +386,25 @@ int RunCommandLine(int argc, char** argv) {
                        "Print the version and exit");
   app.require_subcommand(1);
   app.footer(std::string(kExitCodeHelp) + "\nRun 'g722kit help COMMAND' for a command's options.");
-  Arguments args;
-  std::map<const CLI::App*, Runner> runners;
-  AddCommands(app, args, runners, argv);
+  Runners runners;
+  AddEncode(app, runners, argv);
+  AddDecode(app, runners, argv);
+  AddRecord(app, runners);
+  AddInfo(app, runners);
+  AddCompare(app, runners);
+  AddHelp(app, runners);
+  if (argc < 2) {
+    std::fprintf(stderr,
+                 "g722kit: usage: g722kit COMMAND [OPTIONS] [FILES]; the commands are %s\n%s",
+                 CommandNames(app).c_str(), kUsageHint);
+    return kExitUsage;
+  }
+  std::vector<std::string> words = Words(argc, argv);
+  std::vector<char*> word_pointers;
+  for (std::string& word : words)
+    word_pointers.push_back(word.data());
   try {
-    app.parse(argc, argv);
+    app.parse(static_cast<int>(word_pointers.size()), word_pointers.data());
     const CLI::App* command = app.get_subcommands().front();
     ReportExtras(*command);
     return runners.at(command)();

@@ -17,7 +17,8 @@ namespace g722kit::tool {
 struct ConversionArguments {
   std::filesystem::path input;
   std::filesystem::path output;
-  CodecSettings codec;
+  CodecSettings codec;                 // bit rate and packing
+  Band band = Band::kUnset;            // -w, -n
   std::optional<Container> container;  // encode: --container; none: by the output's extension
   bool align = false;                  // --align: trim the two-band codec's delay
   RawOptions raw;                      // encode: raw input; decode: the byte order of raw output

@@ -60,7 +60,7 @@ void SaveTrial(const CompareArguments& args, const CodecSettings& codec, const T
   ByteWriter(codes).Write(trial.codes);
   codes.Commit();
   OutputFile wav(args.out_dir / (stem + ".wav"));
-  const auto wav_writer = OpenPcmWriter(wav, codec.PcmRate(), {}, trial.decoded.size());
+  const auto wav_writer = OpenPcmWriter(wav, {{}, codec.PcmRate(), 1}, trial.decoded.size());
   wav_writer->Write(trial.decoded);
   wav_writer->Close();
   wav.Commit();

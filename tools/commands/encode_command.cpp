@@ -9,6 +9,7 @@
 #include "commands/library_call.h"
 #include "formats/capture/rtp_capture_writer.h"
 #include "formats/code_writer.h"
+#include "formats/output_names.h"
 #include "g722kit/g722kit.h"
 #include "io/audio_input.h"
 #include "io/input_file.h"
@@ -21,11 +22,12 @@ namespace g722kit::tool {
 
 namespace {
 
-// The configuration to code with: a container holds two-band codes, and refuses options that
-// ask for anything else.
+// The configuration to code with: two-band unless -n asks otherwise. A container holds
+// 64000 bit/s two-band codes, and refuses options that ask for anything else.
 CodecSettings ChooseCodec(const ConversionArguments& args, Container container) {
-  if (container == Container::kRaw) return args.codec;
-  if (const std::optional<std::string> conflict = ContainerConflict(args.codec)) {
+  const CodecSettings codec = WithBand(args.codec, args.band);
+  if (container == Container::kRaw) return codec;
+  if (const std::optional<std::string> conflict = ContainerConflict(codec)) {
     throw FileError(kExitUsage, "cannot write", args.output,
                     *conflict + " does not fit a G.722 " + ContainerTitle(container) +
                         " file, which holds 64000 bit/s two-band codes only; write a .g722 "
@@ -76,7 +78,7 @@ void WarnIfTruncated(const InputFile& input, const AudioReader& reader) {
 
 void Encode(const ConversionArguments& args) {
   CheckCodecSettings(args.codec);
-  const Container container = ContainerFor(args.output, args.container);
+  const Container container = EncodedContainer(args.output, args.container);
   const CodecSettings codec = ChooseCodec(args, container);
   InputFile input(args.input);
   const std::optional<RawPcm> raw = RawFormatOf(input, args.raw);
@@ -99,6 +101,10 @@ void Encode(const ConversionArguments& args) {
   }
   output.Commit();
   WarnIfTruncated(input, reader);
+  if (format.frames == 0) {
+    Warn("'" + args.input.string() + "' holds no audio; '" + args.output.string() +
+         "' holds no codes");
+  }
   const std::string in =
       container == Container::kRaw ? "" : std::string(" in ") + ContainerTitle(container);
   if (!details.empty()) details = "; " + details;

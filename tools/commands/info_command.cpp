@@ -1,14 +1,15 @@
 // g722kit info FILE: what a file is - an audio file's fields, a G.722 WAV or AU file's codes, or
 // what a code file's size means.
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
+#include "coding/band_guess.h"
 #include "commands/capture_commands.h"
 #include "commands/commands.h"
 #include "formats/g722_container.h"
 #include "io/audio_input.h"
 #include "io/input_file.h"
+#include "messages/report.h"
 #include "messages/tool_error.h"
 #include "messages/wording.h"
 
@@ -27,42 +28,35 @@ void PrintAudio(const fs::path& file, const AudioFormat& format) {
 }
 
 void PrintContainer(const fs::path& file, const ContainerLayout& layout, uint64_t bytes) {
+  for (const std::string& warning : layout.warnings)
+    Warn(warning);
   const uint64_t codes = CodeBytesIn(layout, bytes);
+  const auto per_channel = codes / static_cast<uint64_t>(layout.channels);
   const CodecSettings codec = ContainerCodec();
   std::printf("%s: G.722 in %s, %s\n", file.c_str(), ContainerTitle(layout.container),
               codec.Description().c_str());
   std::printf("  sample rate  %d Hz\n", codec.PcmRate());
-  std::printf("  channels     1\n");
+  std::printf("  channels     %d\n", layout.channels);
   std::printf("  codes        %s\n", Counted(codes, "byte").c_str());
-  std::printf("  frames       %llu\n", static_cast<unsigned long long>(codes * 2));
-  std::printf("  duration     %.3f s\n", static_cast<double>(codes) / 8000);
+  std::printf("  frames       %llu\n", static_cast<unsigned long long>(per_channel * 2));
+  std::printf("  duration     %.3f s\n", static_cast<double>(per_channel) / 8000);
   if (layout.code_bytes && codes < *layout.code_bytes) {
     std::printf("  the header announces %s of codes: the file is cut short\n",
                 Counted(*layout.code_bytes, "byte").c_str());
   }
 }
 
-struct CodeFile {
-  uint64_t bytes = 0;
-  // The library's own code files (64000 bit/s, 8 kHz) have the two top bits of every byte set.
-  bool top_bits_set = true;
-};
-
-// Reads the input to its end.
-CodeFile ScanCodes(InputFile& input) {
-  CodeFile codes;
+// The length of a stream, which only reading it to its end tells.
+uint64_t ReadToEnd(InputFile& input) {
   std::vector<uint8_t> chunk(65536);
-  while (const size_t count = input.Read(chunk)) {
-    codes.bytes += count;
-    codes.top_bits_set = codes.top_bits_set &&
-                         std::all_of(chunk.begin(), chunk.begin() + static_cast<ptrdiff_t>(count),
-                                     [](uint8_t byte) { return (byte & 0xC0) == 0xC0; });
-  }
-  return codes;
+  uint64_t bytes = 0;
+  while (const size_t count = input.Read(chunk))
+    bytes += count;
+  return bytes;
 }
 
-void PrintCodes(const fs::path& file, const CodeFile& file_codes) {
-  const uint64_t bytes = file_codes.bytes;
+// bytes: the file's length; evidence: what its start shows of the band.
+void PrintCodes(const fs::path& file, uint64_t bytes, const BandEvidence& evidence) {
   std::printf("%s: %s, not an audio file; as G.722 codes (8000 codes per second):\n", file.c_str(),
               Counted(bytes, "byte").c_str());
   struct Packing {
@@ -76,9 +70,10 @@ void PrintCodes(const fs::path& file, const CodeFile& file_codes) {
     std::printf("  %-32s %10llu codes  %9.3f s\n", packing.name,
                 static_cast<unsigned long long>(codes), static_cast<double>(codes) / 8000);
   }
-  std::printf("  each code gives one sample at 8000 Hz, or two at 16000 Hz with --wideband\n");
-  if (bytes > 0 && file_codes.top_bits_set) {
-    std::printf("  every byte has its two top bits set, as in codes of 64000 bit/s, 8 kHz\n");
+  std::printf(
+      "  each code gives two samples at 16000 Hz, or one at 8000 Hz in the lower band alone\n");
+  if (bytes > 0) {
+    std::printf("  at 64000 bit/s, decode takes them for %s\n", BandFinding(evidence).c_str());
   }
 }
 
@@ -90,7 +85,7 @@ void Info(const fs::path& file, const RawOptions& raw, const CaptureOptions& cap
   const std::optional<RawPcm> raw_format = RawFormatOf(input, raw);
   if (const std::optional<ContainerLayout> layout =
           raw_format ? std::nullopt : ReadContainerFile(input)) {
-    return PrintContainer(file, *layout, input.size() ? *input.size() : ScanCodes(input).bytes);
+    return PrintContainer(file, *layout, input.size() ? *input.size() : ReadToEnd(input));
   }
   std::optional<AudioFormat> format;
   try {
@@ -104,7 +99,9 @@ void Info(const fs::path& file, const RawOptions& raw, const CaptureOptions& cap
     if (error.code() != kExitFormat || !input.Seek(0)) throw;
   }
   if (format) return PrintAudio(file, *format);
-  PrintCodes(file, ScanCodes(input));
+  // Sizes come from the file system; the band from the start of the codes, as decode guesses it.
+  const BandEvidence evidence = LookAtCodes(input, CodecSettings{}, kStreamStartBytes);
+  PrintCodes(file, input.size() ? *input.size() : ReadToEnd(input), evidence);
 }
 
 }  // namespace g722kit::tool

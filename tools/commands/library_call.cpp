@@ -50,7 +50,7 @@ void RunFileOperation(FileOperation operation, const std::string& label, const I
   }
   if (result == G722KIT_OK) return;
   const ExitCode code = ExitCodeOf(result);
-  const std::filesystem::path& file = code == kExitInput ? input.name() : output.target();
+  const std::filesystem::path& file = code == kExitInput ? input.name() : output.data_name();
   throw FileError(code, code == kExitInput ? "cannot read" : "cannot write", file,
                   G722KitResultText(result));
 }

@@ -2,13 +2,16 @@
 // Ctrl-C, or for --seconds N, showing the time and the input level as it goes.
 #include <chrono>
 #include <cstdio>
+#include <future>
+#include <memory>
 #include <thread>
 
 #include "commands/commands.h"
 #include "commands/recording_file.h"
 #include "commands/recording_output.h"
+#include "formats/output_names.h"
 #include "g722kit/g722kit.h"
-#include "io/stderr_capture.h"
+#include "io/stderr_silence.h"
 #include "io/system.h"
 #include "messages/progress.h"
 #include "messages/report.h"
@@ -27,26 +30,32 @@ using Clock = std::chrono::steady_clock;
 // server takes a second or two).
 constexpr auto kStallAllowance = std::chrono::seconds(2);
 constexpr auto kStartAllowance = std::chrono::seconds(2);
+// How long Stop may take: it waits for the device, which a sound server that hangs never
+// releases. The file is a valid WAV of every second its header counts all along, so the tool
+// need not wait longer.
+constexpr auto kStopAllowance = std::chrono::seconds(1);
 
-// Starts the recorder into file, or throws with the cause. What ALSA prints on the way is shown
-// only when the start succeeds: a failure's one-line message says it all. The recorder wants
-// Stop after a start that failed at the device, to close what it opened.
-void StartRecorder(RecordingOutput& file) {
+// "the audio input", or "the audio input 'hw:1,0'" when --device names one.
+std::string InputName(const std::string& device) {
+  return "the audio input" + (device.empty() ? "" : " '" + device + "'");
+}
+
+// Starts the recorder into file, or throws with the cause. What the audio system prints on the
+// way is kept from the user. The recorder wants Stop after a start that failed at the device,
+// to close what it opened.
+void StartRecorder(RecordingOutput& file, const std::string& device) {
   int32_t result = G722KIT_OK;
-  const std::string alsa_messages = CaptureStderr([&] {
+  WithoutStderr([&] {
     result = G711ADPCMSoundRecorderStart(file.path().u16string().c_str());
     if (result != G722KIT_OK) G711ADPCMSoundRecorderStop();
   });
-  if (result == G722KIT_OK) {
-    std::fputs(alsa_messages.c_str(), stderr);
-    return file.Started();
-  }
+  if (result == G722KIT_OK) return file.Started();
   switch (result) {
     case G722KIT_ERR_DEVICE_OPEN:
     case G722KIT_ERR_DEVICE_QUEUE:
     case G722KIT_ERR_DEVICE_START:
-      throw ToolError(kExitDevice, std::string("cannot record from the audio input: ") +
-                                       G722KitResultText(result));
+      throw ToolError(kExitDevice,
+                      "cannot record from " + InputName(device) + ": " + G722KitResultText(result));
     case G722KIT_ERR_OPEN_OUTPUT:
     case G722KIT_ERR_WRITE:
       throw FileError(kExitOutput, "cannot create", file.target(), G722KitResultText(result));
@@ -103,19 +112,19 @@ Ending RunUntilDone(const RecordArguments& args, const RecordingOutput& file) {
 }
 
 // The error for a recording that stalled, or failed with the recorder's status.
-ToolError RecordingError(const RecordArguments& args, int32_t status, int32_t seconds) {
+ToolError RecordingError(const RecordArguments& args, int32_t status, int64_t seconds) {
   const std::string kept = std::to_string(seconds) + " s";
   switch (status) {
     case G722KIT_OK:
-      return ToolError(kExitDevice, "the audio input stopped delivering after " + kept + "; " +
-                                        args.output.string() + " keeps them");
+      return ToolError(kExitDevice, InputName(args.device) + " stopped delivering after " + kept +
+                                        "; " + args.output.string() + " keeps them");
     case G722KIT_ERR_WRITE:
     case G722KIT_ERR_TOO_LARGE:
       return FileError(kExitOutput, "cannot write", args.output,
                        G722KitResultText(status) + ("; it keeps " + kept));
     case G722KIT_ERR_DEVICE_QUEUE:
     case G722KIT_ERR_DEVICE_START:
-      return ToolError(kExitDevice, "the audio input failed after " + kept + ": " +
+      return ToolError(kExitDevice, InputName(args.device) + " failed after " + kept + ": " +
                                         G722KitResultText(status) + "; " + args.output.string() +
                                         " keeps them");
     default:
@@ -135,11 +144,21 @@ void ChooseDevice(const std::string& name) {
   }
 }
 
+// Stops the recorder and returns the seconds it kept, or nothing when the device does not let
+// it stop within kStopAllowance. Stop then goes on alone, and ends with the process.
+std::optional<int32_t> StopRecorder() {
+  const auto stopped = std::make_shared<std::promise<int32_t>>();
+  std::future<int32_t> seconds = stopped->get_future();
+  std::thread([stopped] { stopped->set_value(G711ADPCMSoundRecorderStop()); }).detach();
+  if (seconds.wait_for(kStopAllowance) != std::future_status::ready) return std::nullopt;
+  return seconds.get();
+}
+
 // Opens and closes the audio input through the recorder, keeping nothing.
-void CheckInput() {
+void CheckInput(const std::string& device) {
   RecordingOutput probe("/dev/null");
-  StartRecorder(probe);
-  G711ADPCMSoundRecorderStop();
+  StartRecorder(probe, device);
+  StopRecorder();
   probe.Finish();
   std::printf("the audio input opens\n");
 }
@@ -148,19 +167,25 @@ void CheckInput() {
 
 void Record(const RecordArguments& args) {
   ChooseDevice(args.device);
-  if (args.check) return CheckInput();
+  if (args.check) return CheckInput(args.device);
   if (args.output.empty()) throw ToolError(kExitUsage, "OUT is required");
+  CheckRecordingName(args.output);
   RecordingOutput file(args.output);
-  DeferInterrupts();  // Ctrl-C now ends the recording and keeps it
-  StartRecorder(file);
+  StartRecorder(file, args.device);  // Ctrl-C meanwhile ends the tool: nothing is recorded yet
+  DeferInterrupts();                 // from now on it ends the recording and keeps it
   const Ending ending = RunUntilDone(args, file);
-  const int32_t seconds = G711ADPCMSoundRecorderStop();
+  const std::optional<int32_t> stopped = StopRecorder();
   const int32_t status = G711ADPCMSoundRecorderStatus();
+  const int64_t seconds = stopped ? *stopped : RecordedSeconds(file.path());
   file.Finish();
-  PrintSummary(file.IsStdout(), "%s: %d s of 16-bit mono audio at 8000 Hz\n", args.output.c_str(),
-               seconds);
+  PrintSummary(file.IsStdout(), "%s: %lld s of 16-bit mono audio at 8000 Hz\n", args.output.c_str(),
+               static_cast<long long>(seconds));
   if (status != G722KIT_OK || ending == Ending::kStalled) {
     throw RecordingError(args, status, seconds);
+  }
+  if (!stopped) {
+    Warn(InputName(args.device) + " did not stop within a second; " + args.output.string() +
+         " keeps the " + std::to_string(seconds) + " s recorded");
   }
 }
 

@@ -9,14 +9,17 @@ namespace g722kit::tool {
 namespace {
 
 constexpr int64_t kHeaderBytes = 44;
+constexpr int64_t kDataSizeAt = 40;
 constexpr int64_t kSecondBytes = 16000;  // 8000 samples of 2 bytes
 
 }  // namespace
 
 int64_t RecordedSeconds(const std::filesystem::path& file) {
-  std::error_code error;
-  const auto size = static_cast<int64_t>(std::filesystem::file_size(file, error));
-  return error || size < kHeaderBytes ? 0 : (size - kHeaderBytes) / kSecondBytes;
+  std::array<unsigned char, 4> size{};  // the data chunk's size, little-endian
+  std::ifstream in(file, std::ios::binary);
+  in.seekg(kDataSizeAt);
+  if (!in.read(reinterpret_cast<char*>(size.data()), size.size())) return 0;
+  return (size[0] | size[1] << 8 | size[2] << 16 | int64_t{size[3]} << 24) / kSecondBytes;
 }
 
 std::optional<double> SecondLevelDb(const std::filesystem::path& file, int64_t second) {

@@ -8,7 +8,7 @@
 
 namespace g722kit::tool {
 
-// Whole seconds of audio in the file so far.
+// Whole seconds of audio in the file so far, as its header counts them.
 int64_t RecordedSeconds(const std::filesystem::path& file);
 
 // Loudness of the given second (counted from 0) in dB below full scale, its RMS; nothing when

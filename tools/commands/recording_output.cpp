@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "formats/writers.h"
+#include "formats/wav_writer.h"
 #include "io/output_file.h"
 #include "io/system.h"
 #include "messages/tool_error.h"
@@ -26,8 +26,7 @@ constexpr off_t kHeaderBytes = 44;    // the recorder's WAV header
 
 // A new file in the temporary folder, unlinked at once: it lives as long as it is open.
 int CreateUnnamedFile() {
-  const char* folder = std::getenv("TMPDIR");
-  std::string name = std::string(folder && *folder ? folder : "/tmp") + "/g722kit-XXXXXX";
+  std::string name = (TemporaryFolder() / "g722kit-XXXXXX").string();
   const int fd = mkstemp(name.data());
   if (fd >= 0) unlink(name.c_str());
   return fd;
@@ -49,9 +48,14 @@ RecordingOutput::RecordingOutput(fs::path target) : target_(std::move(target)) {
       throw FileError(kExitOutput, "cannot create", target_, "is a folder");
     }
     // Opened as it is: the recorder replaces its contents once the device records.
-    fd =
-        open(file.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | (exists ? 0 : O_CREAT | O_EXCL), 0666);
-    if (fd >= 0 && !exists) created_ = file;
+    WithInterruptsHeld([&] {
+      fd = open(file.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | (exists ? 0 : O_CREAT | O_EXCL),
+                0666);
+      if (fd >= 0 && !exists) {
+        created_ = file;
+        RemoveOnInterrupt(created_);  // an interrupted start leaves nothing behind
+      }
+    });
   }
   if (fd < 0) throw FileErrno(kExitOutput, "cannot create", target_);
   struct stat info {};
@@ -68,6 +72,7 @@ RecordingOutput::RecordingOutput(fs::path target) : target_(std::move(target)) {
 
 RecordingOutput::~RecordingOutput() {
   forwarder_ = {};
+  RemoveOnInterrupt({});
   if (!started_ && !created_.empty()) unlink(created_.c_str());
   close(file_);
   if (stream_ >= 0) close(stream_);
@@ -79,8 +84,9 @@ bool RecordingOutput::IsStdout() const {
 
 void RecordingOutput::Started() {
   started_ = true;
+  RemoveOnInterrupt({});
   if (stream_ < 0) return;
-  const std::vector<uint8_t> header = StreamWavHeader(kRecordingRate);
+  const std::vector<uint8_t> header = StreamWavHeader(kRecordingRate, 1);
   if (!WriteAll(stream_, header)) stream_error_ = errno;
   forwarder_ = std::jthread([this](std::stop_token stop) { Forward(stop); });
 }

@@ -17,12 +17,16 @@ constexpr uint16_t kWaveFormatExtensible = 0xFFFE;  // the tag is then in the su
 constexpr uint32_t kAuEncodingG722 = 24;            // G.722 ADPCM
 constexpr uint32_t kUnknownSize = 0xFFFFFFFF;       // a size not known when the header was written
 constexpr uint32_t kSampleRate = 16000;             // two-band PCM side
+constexpr uint32_t kRtpClockRate = 8000;            // G.722's RTP clock, mistaken for the rate
+constexpr uint32_t kMaxChannels = 2;                // a call's two legs
 constexpr uint32_t kCodeBytesPerSecond = 8000;      // one byte per code, 8000 codes per second
 
 // The WAV header written: RIFF form, an 18-byte WAVEFORMATEX, a fact chunk, the data chunk's
 // own header.
 constexpr size_t kWavHeaderBytes = 12 + 8 + 18 + 8 + 4 + 8;
-constexpr size_t kAuHeaderBytes = 24;
+// The AU header written: six fields and a four-byte annotation, the least readers expect.
+constexpr size_t kAuHeaderBytes = 28;
+constexpr size_t kAuFieldBytes = 24;
 
 // How much of a file's start is searched for its codes: room for any chunks a WAV writer puts
 // before them.
@@ -103,6 +107,7 @@ std::vector<uint8_t> AuHeader(std::optional<uint64_t> code_bytes) {
   out.Be32(kAuEncodingG722);
   out.Be32(kSampleRate);
   out.Be32(1);  // channels
+  out.Be32(0);  // an empty annotation
   return out.Take();
 }
 
@@ -112,12 +117,19 @@ std::vector<uint8_t> AuHeader(std::optional<uint64_t> code_bytes) {
                   "its G.722 " + container + " header " + cause);
 }
 
+// Checks the stream a header describes, and notes its channels in layout.
 void CheckStream(const fs::path& file, const std::string& container, uint32_t rate,
-                 uint32_t channels) {
-  if (channels != 1) {
-    Damaged(file, container, "says " + std::to_string(channels) + " channels; only mono is read");
+                 uint32_t channels, ContainerLayout& layout) {
+  if (channels < 1 || channels > kMaxChannels) {
+    Damaged(file, container,
+            "says " + std::to_string(channels) + " channels; mono and stereo are read");
   }
-  if (rate != kSampleRate) {
+  layout.channels = static_cast<int>(channels);
+  if (rate == kRtpClockRate) {
+    layout.warnings.push_back("'" + file.string() + "': its " + container +
+                              " header says 8000 samples/s, G.722's RTP clock rate; read as the "
+                              "16000 samples/s that G.722 codes");
+  } else if (rate != kSampleRate) {
     Damaged(file, container,
             "says " + std::to_string(rate) + " samples/s; G.722 codes 16000 samples/s");
   }
@@ -132,6 +144,8 @@ bool IsG722Format(std::span<const uint8_t> fmt) {
 
 std::optional<ContainerLayout> ReadWav(std::span<const uint8_t> head, const fs::path& file) {
   bool g722 = false;
+  ContainerLayout layout;
+  layout.container = Container::kWav;
   for (size_t at = 12;;) {
     if (head.size() < at + 8) {
       if (!g722) return std::nullopt;
@@ -143,27 +157,34 @@ std::optional<ContainerLayout> ReadWav(std::span<const uint8_t> head, const fs::
       if (size < 16 || head.size() < at + 8 + size) return std::nullopt;
       const std::span<const uint8_t> fmt = head.subspan(at + 8, size);
       if (!IsG722Format(fmt)) return std::nullopt;
-      CheckStream(file, "WAV", Le(fmt, 4, 4), Le(fmt, 2, 2));
+      CheckStream(file, "WAV", Le(fmt, 4, 4), Le(fmt, 2, 2), layout);
       g722 = true;
     } else if (HasTag(head, at, "data")) {
       if (!g722) return std::nullopt;
-      std::optional<uint64_t> bytes;
-      if (size != kUnknownSize) bytes = size;
-      return ContainerLayout{Container::kWav, at + 8, bytes};
+      layout.code_offset = at + 8;
+      if (size == 0 && head.size() > layout.code_offset) {
+        layout.warnings.push_back("'" + file.string() +
+                                  "': its WAV header says no codes follow, as a writer that did "
+                                  "not finish its header leaves it; its codes are read up to the "
+                                  "end of the file");
+      } else if (size != kUnknownSize) {
+        layout.code_bytes = size;
+      }
+      return layout;
     }
     at += 8 + static_cast<size_t>(size) + (size & 1);
   }
 }
 
 std::optional<ContainerLayout> ReadAu(std::span<const uint8_t> head, const fs::path& file) {
-  if (head.size() < kAuHeaderBytes || Be32(head, 12) != kAuEncodingG722) return std::nullopt;
-  const uint32_t offset = Be32(head, 4);
-  if (offset < kAuHeaderBytes) Damaged(file, "AU", "puts the data inside the header");
-  CheckStream(file, "AU", Be32(head, 16), Be32(head, 20));
-  const uint32_t size = Be32(head, 8);
-  std::optional<uint64_t> bytes;
-  if (size != kUnknownSize) bytes = size;
-  return ContainerLayout{Container::kAu, offset, bytes};
+  if (head.size() < kAuFieldBytes || Be32(head, 12) != kAuEncodingG722) return std::nullopt;
+  ContainerLayout layout;
+  layout.container = Container::kAu;
+  layout.code_offset = Be32(head, 4);
+  if (layout.code_offset < kAuFieldBytes) Damaged(file, "AU", "puts the data inside the header");
+  CheckStream(file, "AU", Be32(head, 16), Be32(head, 20), layout);
+  if (const uint32_t size = Be32(head, 8); size != kUnknownSize) layout.code_bytes = size;
+  return layout;
 }
 
 }  // namespace
@@ -183,20 +204,6 @@ const char* ContainerTitle(Container container) {
   return NamesOf(container).title;
 }
 
-Container ContainerFor(const fs::path& output, std::optional<Container> chosen) {
-  if (chosen) return *chosen;
-  const std::string extension = LowerCaseExtension(output);
-  if (extension == ".wav") return Container::kWav;
-  if (extension == ".au") return Container::kAu;
-  if (extension == ".pcap") return Container::kPcap;
-  if (extension == ".pcapng") {
-    throw FileError(kExitUsage, "cannot write", output,
-                    "captures are written as pcap, which every capture tool reads; name a .pcap "
-                    "output");
-  }
-  return Container::kRaw;
-}
-
 CodecSettings ContainerCodec() {
   return {64000, true, false};
 }
@@ -204,6 +211,7 @@ CodecSettings ContainerCodec() {
 std::optional<std::string> ContainerConflict(const CodecSettings& codec) {
   if (codec.bitrate != 64000) return "--bitrate " + std::to_string(codec.bitrate);
   if (codec.packed) return "--packed";
+  if (!codec.wideband) return "--narrowband";
   return std::nullopt;
 }
 

@@ -26,15 +26,11 @@ const char* ContainerName(Container container);
 // "WAV", "AU", "raw": for people.
 const char* ContainerTitle(Container container);
 
-// The container an encode writes: the chosen one, or else the one the output's extension names
-// (.wav, .au, .pcap; anything else is raw codes).
-Container ContainerFor(const std::filesystem::path& output, std::optional<Container> chosen);
-
 // The one configuration a container holds.
 CodecSettings ContainerCodec();
 
 // The option of codec that a container's configuration contradicts ("--bitrate 48000",
-// "--packed"), or nothing. The sample rate is implied: a container's codes are two-band.
+// "--packed", "--narrowband"), or nothing.
 std::optional<std::string> ContainerConflict(const CodecSettings& codec);
 
 // The bytes before the codes. code_bytes: how many follow, none while that is unknown (the
@@ -50,6 +46,8 @@ struct ContainerLayout {
   Container container = Container::kRaw;
   uint64_t code_offset = 0;
   std::optional<uint64_t> code_bytes;  // none: up to the end of the file
+  int channels = 1;                    // 2: the codes of two streams interleaved byte by byte
+  std::vector<std::string> warnings;   // what the header gets wrong that the reader put right
 };
 
 // How many bytes of codes a file of file_bytes holds: what its header announces, or less when
@@ -59,7 +57,9 @@ uint64_t CodeBytesIn(const ContainerLayout& layout, uint64_t file_bytes);
 // Reads the container at the start of a file from its first bytes (head). Nothing when head is
 // not the start of a G.722 WAV or AU file (raw codes, or audio of another kind); throws
 // ToolError (kExitFormat) naming file when a G.722 header is damaged or describes a stream
-// other than the interoperable one.
+// other than the interoperable one. What other writers are known to get wrong is read as meant,
+// with a warning: a rate of 8000 (G.722's RTP clock) for 16000, and a WAV data size of 0 (a
+// writer that never finished its header) for "up to the end".
 std::optional<ContainerLayout> ReadContainer(std::span<const uint8_t> head,
                                              const std::filesystem::path& file);
 

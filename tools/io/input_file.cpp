@@ -13,12 +13,6 @@
 #include "messages/tool_error.h"
 
 namespace g722kit::tool {
-namespace {
-
-// Bytes kept from the start of a stream: more than any header the tool looks at.
-constexpr uint64_t kKeptBytes = 1 << 20;
-
-}  // namespace
 
 InputFile::InputFile(std::filesystem::path name) : name_(std::move(name)) {
   if (name_ == "-") {
@@ -77,8 +71,8 @@ size_t InputFile::ReadStream(std::span<uint8_t> buffer) {
     if (count < 0) throw FileErrno(kExitInput, "cannot read", name_);
     if (count == 0) return 0;
     const auto got = static_cast<size_t>(count);
-    if (taken_ < kKeptBytes) {
-      const size_t keep = std::min<size_t>(got, kKeptBytes - taken_);
+    if (taken_ < kStreamStartBytes) {
+      const size_t keep = std::min<size_t>(got, kStreamStartBytes - taken_);
       kept_.insert(kept_.end(), buffer.begin(), buffer.begin() + static_cast<ptrdiff_t>(keep));
     }
     taken_ += got;

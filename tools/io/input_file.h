@@ -15,6 +15,9 @@
 
 namespace g722kit::tool {
 
+// Bytes kept from the start of a stream: more than any header the tool looks at.
+inline constexpr size_t kStreamStartBytes = size_t{1} << 20;
+
 class InputFile {
  public:
   // Throws ToolError (kExitInput) when the file cannot be opened or is a folder.
@@ -34,8 +37,8 @@ class InputFile {
   // ToolError (kExitInput) on a read error, and when a stream is asked for bytes it has passed
   // and not kept.
   size_t Read(std::span<uint8_t> buffer);
-  // Up to count bytes from the start (a stream keeps its first megabyte); the position is then
-  // the start.
+  // Up to count bytes from the start (a stream keeps its first kStreamStartBytes); the position
+  // is then the start.
   std::vector<uint8_t> PeekStart(size_t count);
   // Moves the position; false when a stream cannot go back there (past the bytes it keeps).
   bool Seek(uint64_t position);

@@ -98,20 +98,41 @@ void OutputFile::OpenDirect(const fs::path& name) {
   if (fd_ < 0) throw FileErrno(kExitOutput, "cannot write", target_);
 }
 
-void OutputFile::CreateTemporary() {
+// Creates the temporary file in folder; false, with errno set, when it cannot be created.
+bool OutputFile::OpenTemporaryIn(const fs::path& folder) {
   std::random_device entropy;
-  for (int attempt = 0;; attempt++) {
-    const fs::path candidate = resolved_.parent_path() / TemporaryName(entropy);
+  for (int attempt = 0; attempt <= 100; attempt++) {
+    const fs::path candidate = folder / TemporaryName(entropy);
     WithInterruptsHeld([&] {
       fd_ = open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
       if (fd_ >= 0) RemoveOnInterrupt(candidate);
     });
     if (fd_ >= 0) {
       temporary_ = candidate;
-      return;
+      return true;
     }
-    if (errno != EEXIST || attempt == 100) throw FileErrno(kExitOutput, "cannot create", target_);
+    if (errno != EEXIST) return false;
   }
+  return false;
+}
+
+void OutputFile::CreateTemporary() {
+  if (OpenTemporaryIn(resolved_.parent_path())) return;
+  const int error = errno;
+  const bool folder_refused = error == EACCES || error == EPERM || error == EROFS;
+  if (existing_ && folder_refused && access(resolved_.c_str(), W_OK) == 0) {
+    // A file that may be written in a folder that may not: as sox does, the output is written
+    // elsewhere and copied in.
+    in_place_ = true;
+    elsewhere_ = true;
+    const fs::path folder = TemporaryFolder();
+    if (OpenTemporaryIn(folder)) return;
+    throw FileErrno(kExitOutput, "cannot create a temporary file in", folder);
+  }
+  errno = error;
+  if (!existing_) throw FileErrno(kExitOutput, "cannot create", target_);
+  const fs::path folder = resolved_.parent_path();
+  throw FileErrno(kExitOutput, "cannot create a temporary file in", folder.empty() ? "." : folder);
 }
 
 bool OutputFile::seekable() const {
@@ -158,7 +179,7 @@ void OutputFile::Commit() {
       TakeAttributes(fd_, resolved_);
       const int closed = close(fd_);
       fd_ = -1;
-      if (closed != 0) throw FileErrno(kExitOutput, "cannot write", target_);
+      if (closed != 0) throw FileErrno(kExitOutput, "cannot write", data_name());
       if (rename(temporary_.c_str(), resolved_.c_str()) != 0) {
         throw FileErrno(kExitOutput, "cannot replace", target_);
       }
@@ -166,6 +187,14 @@ void OutputFile::Commit() {
     RemoveOnInterrupt({});
     temporary_.clear();
   });
+}
+
+bool WritesRegularFile(const fs::path& target) {
+  if (target == "-") return false;
+  const fs::path resolved = FollowLinks(target);
+  struct stat info {};
+  return !DescriptorNamed(resolved) &&
+         (stat(resolved.c_str(), &info) != 0 || S_ISREG(info.st_mode));
 }
 
 void CheckDistinct(std::optional<FileId> input, const OutputFile& output) {

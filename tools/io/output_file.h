@@ -8,7 +8,10 @@
 //   that in place once it is complete, keeping the permissions and (where the user may) the
 //   owner of the file it replaces. A failure or a signal before Commit deletes the temporary
 //   file, so an existing file is never left half-written. When the file has other hard links,
-//   Commit copies the finished data into it instead, so that every name sees the new data.
+//   Commit copies the finished data into it instead, so that every name sees the new data; so
+//   it does for a file that may be written in a folder where the temporary file may not be
+//   created, which is then made in the temporary folder ($TMPDIR, /tmp). Only a failure during
+//   that copy (a full disk) can damage the file.
 // - Anything else that exists (a device such as /dev/null, a FIFO, a socket) is written
 //   directly: there is nothing to keep.
 #pragma once
@@ -30,6 +33,9 @@ class OutputFile {
 
   // The name the user gave, for messages.
   const std::filesystem::path& target() const { return target_; }
+  // The file the data is written to, for messages about a failed write: the target, or the
+  // temporary file when it is not beside the target.
+  const std::filesystem::path& data_name() const { return elsewhere_ ? temporary_ : target_; }
   // Where the data goes, open for writing.
   int fd() const { return fd_; }
   // The temporary file by name, for writers that open a name; empty when written directly.
@@ -47,6 +53,7 @@ class OutputFile {
 
  private:
   void OpenDirect(const std::filesystem::path& name);
+  bool OpenTemporaryIn(const std::filesystem::path& folder);
   void CreateTemporary();
   void CopyIntoTarget() const;
 
@@ -56,8 +63,13 @@ class OutputFile {
   std::optional<FileId> existing_;
   int fd_ = -1;
   bool owns_fd_ = true;
-  bool in_place_ = false;  // Commit copies into resolved_ (it has other hard links)
+  bool in_place_ = false;   // Commit copies into resolved_
+  bool elsewhere_ = false;  // the temporary file is in the temporary folder
 };
+
+// True when target names a regular file or a new name (links followed), which the tool replaces
+// as a whole; false for stdout, devices, FIFOs and folders.
+bool WritesRegularFile(const std::filesystem::path& target);
 
 // The file name leads to: symbolic links followed to the end (a relative link is relative to
 // its folder), up to a name for an open descriptor. Throws ToolError (kExitOutput) on a loop.

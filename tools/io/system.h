@@ -30,6 +30,9 @@ bool WriteAll(int fd, std::span<const uint8_t> bytes);
 // The open descriptor a name stands for: /dev/stdout is 1, /dev/fd/3 and /proc/self/fd/3 are 3.
 std::optional<int> DescriptorNamed(const std::filesystem::path& file);
 
+// The folder for temporary files: $TMPDIR, or /tmp.
+std::filesystem::path TemporaryFolder();
+
 bool StderrIsTerminal();
 
 // Raises the process's limit of open files to the most the system allows it.
@@ -41,6 +44,11 @@ int StderrColumns();
 // From now on SIGHUP, SIGINT, SIGPIPE and SIGTERM delete the file registered with
 // RemoveOnInterrupt (if any) and then end the process as the signal would have.
 void InstallInterruptCleanup();
+
+// From now on a write past the file-size limit (ulimit -f) fails with EFBIG, reported as any
+// failed write, instead of SIGXFSZ ending the process (with a recording, also the writes of the
+// audio system's own shared memory).
+void IgnoreFileSizeSignal();
 
 // The file an interrupt deletes: the unfinished output. An empty path registers none.
 void RemoveOnInterrupt(const std::filesystem::path& file);

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -91,6 +92,11 @@ void AllowManyOpenFiles() {
   setrlimit(RLIMIT_NOFILE, &limit);
 }
 
+std::filesystem::path TemporaryFolder() {
+  const char* folder = std::getenv("TMPDIR");
+  return folder != nullptr && *folder != '\0' ? folder : "/tmp";
+}
+
 bool StderrIsTerminal() {
   return isatty(STDERR_FILENO) == 1;
 }
@@ -107,6 +113,10 @@ void InstallInterruptCleanup() {
   action.sa_mask = EndingSignals();  // one handler at a time
   for (int signal : kEndingSignals)
     sigaction(signal, &action, nullptr);
+}
+
+void IgnoreFileSizeSignal() {
+  signal(SIGXFSZ, SIG_IGN);
 }
 
 void RemoveOnInterrupt(const std::filesystem::path& file) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <thread>
 
@@ -87,9 +88,9 @@ std::vector<PlannedFile> PlanFiles(const FileArguments& args, const std::string&
 
 int RunPlannedFiles(const std::vector<PlannedFile>& files, const FileArguments& args,
                     const std::string& verb, char** argv, const Conversion& convert) {
-  if (const std::optional<size_t> index = WorkerIndex()) {
-    if (*index >= files.size()) throw ToolError(kExitFailure, "no such file in the batch");
-    RunOne(files[*index], args, convert);
+  if (args.worker) {
+    if (*args.worker >= files.size()) throw ToolError(kExitUsage, "no such file in the batch");
+    RunOne(files[*args.worker], args, convert);
     return kExitOk;
   }
   if (files.size() == 1) {
@@ -101,10 +102,15 @@ int RunPlannedFiles(const std::vector<PlannedFile>& files, const FileArguments& 
                            : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   size_t failed = 0;
   int worst = kExitOk;
-  RunWorkers(argv, files.size(), parallel, [&](size_t, const WorkerResult& result) {
+  RunWorkers(argv, files.size(), parallel, [&](size_t index, const WorkerResult& result) {
     std::fputs(result.out.c_str(), stdout);
     std::fflush(stdout);
     std::fputs(result.err.c_str(), stderr);
+    if (result.signal != 0) {
+      std::fprintf(stderr,
+                   "g722kit: cannot convert '%s': its worker process ended by signal %d (%s)\n",
+                   files[index].input.c_str(), result.signal, strsignal(result.signal));
+    }
     if (result.exit_code != kExitOk) failed++;
     worst = std::max(worst, result.exit_code);
   });

@@ -1,6 +1,6 @@
 // Several files in one command: `g722kit encode *.wav -o outdir/`. Each input gets its output
 // (the name given, or a default one), and several inputs are converted by copies of this
-// program running side by side, each the same command line with one file to do.
+// program running side by side, each the same command line told which one file to do.
 #pragma once
 
 #include <filesystem>
@@ -17,6 +17,7 @@ struct FileArguments {
   std::optional<std::filesystem::path> output;  // -o
   bool force = false;                           // -f: replace outputs the tool named
   int jobs = 0;                                 // -j; 0: one per core
+  std::optional<size_t> worker;                 // the one file a worker converts
 };
 
 // One input and its output.
@@ -32,10 +33,11 @@ struct PlannedFile {
 // folder. Throws a usage ToolError for names that cannot be told apart or would collide.
 std::vector<PlannedFile> PlanFiles(const FileArguments& args, const std::string& extension);
 
-// Runs convert on every planned file and returns the exit code: with one file in this process;
-// with several, each in a copy of this program started with argv (at most args.jobs at once),
-// printing each one's output as it finishes and a summary ("3 files: 2 encoded, 1 failed"), and
-// returning the largest exit code of any file. An output the tool named that exists is not
+// Runs convert on every planned file and returns the exit code: with one file (or as a worker)
+// in this process; with several, each in a copy of this program started with argv (at most
+// args.jobs at once), printing each one's output as it finishes and a summary ("3 files: 2
+// encoded, 1 failed"), and returning the largest exit code of any file; a copy that a signal
+// ends fails its file. An output the tool named that exists is not
 // replaced without -f. verb: "encoded", "decoded".
 using Conversion = std::function<void(const PlannedFile& file)>;
 int RunPlannedFiles(const std::vector<PlannedFile>& files, const FileArguments& args,

@@ -3,23 +3,23 @@
 
 #include <cstddef>
 #include <functional>
-#include <optional>
 #include <string>
 
 namespace g722kit::tool {
 
 struct WorkerResult {
   int exit_code = 0;  // 1 for a worker that a signal ended
+  int signal = 0;     // the signal that ended it, or 0
   std::string out;    // what it printed on stdout
   std::string err;    // and on stderr
 };
 
-// The part this process is to do, when it is a worker; nothing otherwise.
-std::optional<size_t> WorkerIndex();
+// The option that gives a worker its part: "--worker N" after the command's name.
+inline constexpr const char* kWorkerOption = "--worker";
 
 // Runs this program with argv once for each index below count, at most parallel at once, each
-// told its index, and calls done in this thread as each ends. A worker ends when this process
-// does.
+// told its index by kWorkerOption, and calls done in this thread as each ends. argv[1] is the
+// command. A worker ends when this process does.
 void RunWorkers(char** argv, size_t count, int parallel,
                 const std::function<void(size_t index, const WorkerResult& result)>& done);
 

@@ -1,5 +1,5 @@
-// POSIX implementation of worker_process.h: fork and exec, the index in the environment, and
-// each worker's stdout and stderr in a temporary file read back when it ends.
+// POSIX implementation of worker_process.h: fork and exec, and each worker's stdout and stderr
+// in a temporary file read back when it ends.
 #include <sys/wait.h>
 #include <unistd.h>
 #ifdef __linux__
@@ -9,22 +9,16 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
-#include <optional>
 #include <vector>
 
 #include "jobs/worker_process.h"
 #include "messages/tool_error.h"
 
-extern char** environ;
-
 namespace g722kit::tool {
 namespace {
-
-constexpr const char* kIndexVariable = "G722KIT_WORKER";
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -61,8 +55,7 @@ std::string ReadAll(std::FILE* file) {
 }
 
 // In the child between fork and exec: only async-signal-safe calls.
-[[noreturn]] void StartChild(const char* program, char** argv, char** envp, int out, int err,
-                             pid_t parent) {
+[[noreturn]] void StartChild(const char* program, char** argv, int out, int err, pid_t parent) {
 #ifdef __linux__
   prctl(PR_SET_PDEATHSIG, SIGTERM);
   if (getppid() != parent) _exit(1);
@@ -72,36 +65,29 @@ std::string ReadAll(std::FILE* file) {
   // stdin stays shared, as every other descriptor: an input named /dev/stdin or /dev/fd/N is
   // read by the one worker that converts it.
   if (dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(127);
-  execve(program, argv, envp);
+  execv(program, argv);
   _exit(127);
 }
 
 }  // namespace
 
-std::optional<size_t> WorkerIndex() {
-  const char* value = std::getenv(kIndexVariable);
-  if (value == nullptr) return std::nullopt;
-  return static_cast<size_t>(std::strtoull(value, nullptr, 10));
-}
-
 void RunWorkers(char** argv, size_t count, int parallel,
                 const std::function<void(size_t index, const WorkerResult& result)>& done) {
   const std::string program = ProgramPath(argv);
-  std::vector<std::string> environment;
-  for (char** variable = environ; *variable != nullptr; variable++) {
-    if (std::strncmp(*variable, kIndexVariable, std::strlen(kIndexVariable)) != 0)
-      environment.push_back(*variable);
-  }
-  environment.emplace_back();  // the index, set for each worker
+  // The command line with the worker's part after the command's name, set for each worker.
+  std::vector<std::string> arguments(argv, argv + 1);
+  arguments.insert(arguments.end(), {argv[1], kWorkerOption, ""});
+  for (char** argument = argv + 2; *argument != nullptr; argument++)
+    arguments.emplace_back(*argument);
   std::map<pid_t, Running> running;
   size_t next = 0;
   while (next < count || !running.empty()) {
     while (next < count && running.size() < static_cast<size_t>(parallel)) {
-      environment.back() = std::string(kIndexVariable) + "=" + std::to_string(next);
-      std::vector<char*> envp;
-      for (std::string& variable : environment)
-        envp.push_back(variable.data());
-      envp.push_back(nullptr);
+      arguments[3] = std::to_string(next);
+      std::vector<char*> worker_argv;
+      for (std::string& argument : arguments)
+        worker_argv.push_back(argument.data());
+      worker_argv.push_back(nullptr);
       Running worker{next, NewTempFile(), NewTempFile()};
       const pid_t parent = getpid();
       const pid_t pid = fork();
@@ -109,7 +95,7 @@ void RunWorkers(char** argv, size_t count, int parallel,
         throw ToolError(kExitFailure,
                         std::string("cannot start a worker: ") + std::strerror(errno));
       if (pid == 0) {
-        StartChild(program.c_str(), argv, envp.data(), fileno(worker.out.get()),
+        StartChild(program.c_str(), worker_argv.data(), fileno(worker.out.get()),
                    fileno(worker.err.get()), parent);
       }
       running.emplace(pid, std::move(worker));
@@ -126,6 +112,7 @@ void RunWorkers(char** argv, size_t count, int parallel,
     if (found == running.end()) continue;
     WorkerResult result;
     result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+    if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
     result.out = ReadAll(found->second.out.get());
     result.err = ReadAll(found->second.err.get());
     const size_t index = found->second.index;
