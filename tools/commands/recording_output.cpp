@@ -72,7 +72,7 @@ RecordingOutput::RecordingOutput(fs::path target) : target_(std::move(target)) {
 
 RecordingOutput::~RecordingOutput() {
   forwarder_ = {};
-  RemoveOnInterrupt({});
+  KeepOnInterrupt(created_);
   if (!started_ && !created_.empty()) unlink(created_.c_str());
   close(file_);
   if (stream_ >= 0) close(stream_);
@@ -84,7 +84,7 @@ bool RecordingOutput::IsStdout() const {
 
 void RecordingOutput::Started() {
   started_ = true;
-  RemoveOnInterrupt({});
+  KeepOnInterrupt(created_);
   if (stream_ < 0) return;
   const std::vector<uint8_t> header = StreamWavHeader(kRecordingRate, 1);
   if (!WriteAll(stream_, header)) stream_error_ = errno;
