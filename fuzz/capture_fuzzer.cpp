@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (fd < 0 || write(fd, data + 1, size - 1) != static_cast<ssize_t>(size - 1)) __builtin_trap();
   try {
     InputFile input("/dev/fd/" + std::to_string(fd));
-    ScanCapture(input, forced, [](const StreamKey&) { return std::make_unique<RtpAudio>(true); });
+    ScanCapture(input, forced,
+                [](const StreamKey&) { return std::make_unique<RtpAudio>(true, false); });
   } catch (const ToolError&) {
     // not a capture, or a link type the tool does not read: refused with a message
   }

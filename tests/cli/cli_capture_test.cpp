@@ -87,6 +87,21 @@ struct CaptureCase {
   std::vector<std::string> decode_options = {};  // of decode alone
 };
 
+// A call's two directions (SSRC 1 and 2) and another call's one (SSRC 3), half a second later.
+std::vector<Packet> TwoCalls() {
+  std::vector<Packet> calls = Talk(50);
+  for (const Packet& p : Talk(50)) {
+    Packet back = p, other = p;
+    back.source = p.destination, back.destination = p.source, back.rtp.ssrc = 2;
+    back.source_port = p.destination_port, back.destination_port = p.source_port;
+    other.source = "10.0.0.3", other.destination = "10.0.0.4", other.rtp.ssrc = 3;
+    other.time_us += 500000;
+    calls.push_back(back);
+    calls.push_back(other);
+  }
+  return calls;
+}
+
 // The streams of info's table in the form of CaptureCase::streams.
 std::string Streams(const std::string& info) {
   static const std::regex row(
@@ -141,16 +156,7 @@ std::vector<CaptureCase> Cases() {
   extras.push_back({2000000, Frame(kEthernet, IpUdp("10.0.0.1", 4001, "10.0.0.2", 5001,
                                                     {0x80, 200, 0, 1, 0, 0, 0, 1})[0])});
   extras.push_back({2000000, Frame(kEthernet, IpTcp())});
-  std::vector<Packet> calls = Talk(50);
-  for (const Packet& p : Talk(50)) {
-    Packet back = p, other = p;
-    back.source = p.destination, back.destination = p.source, back.rtp.ssrc = 2;
-    back.source_port = p.destination_port, back.destination_port = p.source_port;
-    other.source = "10.0.0.3", other.destination = "10.0.0.4", other.rtp.ssrc = 3;
-    other.time_us += 500000;
-    calls.push_back(back);
-    calls.push_back(other);
-  }
+  const std::vector<Packet> calls = TwoCalls();
   const std::string two_calls =
       "0x00000001 G.722 (PT 9) 50/0/0/0/0;0x00000002 G.722 (PT 9) 50/0/0/0/0;"
       "0x00000003 G.722 (PT 9) 50/0/0/0/0;";
@@ -266,6 +272,33 @@ TEST(ToolCapture, InfoAndDecodeOfCraftedCaptures) {
   }
 }
 
+// Several streams get names the tool made up, OUT.1.flac, ..., in the format OUT's name asks
+// for: they replace no file without -f, and a run that fails leaves every file as it was.
+TEST(ToolCapture, StreamsGetNumberedOutputsWrittenAllOrNone) {
+  TempDir dir;
+  WriteBytes(dir / "calls.pcap", Ethernet(TwoCalls()));
+  WriteBytes(dir / "out.2.flac", {'o', 'l', 'd'});
+  fs::create_directory(dir / "out.3.flac");
+  const auto files = [&] { return std::distance(fs::directory_iterator(dir.path()), {}); };
+  for (const std::vector<std::string>& failing :
+       {std::vector<std::string>{"decode", "calls.pcap", "out.flac"},
+        {"decode", "-f", "calls.pcap", "out.flac"},
+        {"decode", "calls.pcap", "-"}}) {
+    EXPECT_EQ(RunTool(failing, dir.path()).exit_code, failing[2] == "-" ? 2 : 5) << failing[1];
+    EXPECT_EQ(ReadBytes(dir / "out.2.flac"), Bytes({'o', 'l', 'd'}));
+    EXPECT_EQ(files(), 3);
+  }
+  fs::remove(dir / "out.3.flac");
+  const ToolResult decoded = RunTool({"decode", "-fq", "calls.pcap", "out.flac"}, dir.path());
+  ASSERT_EQ(decoded.exit_code, 0) << decoded.err;
+  EXPECT_EQ(decoded.out, "");
+  for (const char* name : {"out.1.flac", "out.2.flac", "out.3.flac"}) {
+    const Bytes bytes = ReadBytes(dir / name);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "fLaC") << name;
+    EXPECT_EQ(ReadAudio(dir / name).samples.size(), 16000u) << name;
+  }
+}
+
 // The two lost packets of 20 ms (samples 3200 to 3839) are concealed, or silent when asked.
 TEST(ToolCapture, LostPacketsAreConcealedOrSilent) {
   TempDir dir;
@@ -291,11 +324,17 @@ TEST(ToolCapture, EncodedCaptureDecodesToTheSamplesOfTheCodeFile) {
            {"encode", "speech.wav", "call.pcap", "--ptime", "30", "--ssrc", "0x1234ABCD"},
            {"encode", "-w", "speech.wav", "call.g722"},
            {"decode", "call.pcap", "call.wav"},
-           {"decode", "-w", "call.g722", "codes.wav"}}) {
+           {"decode", "-w", "call.g722", "codes.wav"},
+           {"encode", "--align", "speech.wav", "aligned.pcap"},
+           {"decode", "--align", "aligned.pcap", "aligned.wav"},
+           {"encode", "--align", "speech.wav", "aligned.g722"},
+           {"decode", "--align", "-w", "aligned.g722", "aligned-codes.wav"}}) {
     const ToolResult result = RunTool(args, dir.path());
     ASSERT_EQ(result.exit_code, 0) << result.err;
   }
   EXPECT_EQ(ReadAudio(dir / "call.wav").samples, ReadAudio(dir / "codes.wav").samples);
+  EXPECT_EQ(ReadBytes(dir / "call.wav")[20], 1);  // plain PCM, which every reader takes
+  EXPECT_EQ(ReadAudio(dir / "aligned.wav").samples, ReadAudio(dir / "aligned-codes.wav").samples);
   EXPECT_NE(RunTool({"info", "call.pcap"}, dir.path()).out.find("0x1234ABCD"), std::string::npos);
   for (const std::vector<std::string>& refused :
        {std::vector<std::string>{"-b", "48000"}, {"-b", "56000", "-p"}, {"--ptime", "25"}}) {

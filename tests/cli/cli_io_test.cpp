@@ -208,8 +208,8 @@ INSTANTIATE_TEST_SUITE_P(
                "c() { COMP_WORDS=(\"$@\"); COMP_CWORD=$(($# - 1)); _g722kit; echo "
                "\"${COMPREPLY[*]}\"; }\n"
                "c g722kit en && c g722kit decode --en && c g722kit encode --container ''\n"
-               "c g722kit decode -b 4 && c g722kit info codes.g7",
-               0, "encode\n--endian\nwav au pcap raw\n48000\ncodes.g722\n", ""},
+               "c g722kit decode -b 4 && c g722kit info codes.g7 && c g722kit decode --st",
+               0, "encode\n--endian\nwav au pcap raw\n48000\ncodes.g722\n--stream --stereo\n", ""},
         IoCase{"RawOutputHasNoHeader", "g722kit decode -q codes.g722 out.raw --endian big", 0, "",
                "",
                [](const TempDir& dir) {

@@ -6,6 +6,7 @@ namespace g722kit::tool {
 
 void RtpAudio::Audio(std::span<const uint8_t> codes) {
   decoder_.Decode(codes, pcm_);
+  trimmer_.Trim(pcm_);
   spool_.Write(pcm_);
 }
 
@@ -15,6 +16,7 @@ void RtpAudio::Lost(uint32_t ticks) {
   for (uint32_t left = ticks; left > 0;) {
     const uint32_t piece = std::min(left, kMaxTicksPerCall);
     decoder_.Conceal(piece, pcm_);
+    trimmer_.Trim(pcm_);
     spool_.Write(pcm_);
     left -= piece;
   }

@@ -7,16 +7,19 @@
 #include <optional>
 #include <vector>
 
+#include "coding/alignment.h"
 #include "coding/packet_decoder.h"
 #include "formats/capture/playout.h"
+#include "formats/g722_container.h"
 #include "io/pcm_spool.h"
 
 namespace g722kit::tool {
 
 class RtpAudio : public PlayoutSink {
  public:
-  // conceal: lost packets are concealed; otherwise they are silence.
-  explicit RtpAudio(bool conceal) : conceal_(conceal) {}
+  // conceal: lost packets are concealed; otherwise they are silence. align: --align, the
+  // decoder's delay left out.
+  RtpAudio(bool conceal, bool align) : conceal_(conceal), trimmer_(ContainerCodec(), align, 1) {}
 
   void Audio(std::span<const uint8_t> codes) override;
   void Lost(uint32_t ticks) override;
@@ -34,6 +37,7 @@ class RtpAudio : public PlayoutSink {
 
   bool conceal_;
   PacketDecoder decoder_;
+  DelayTrimmer trimmer_;
   PcmSpool spool_;
   std::vector<int16_t> pcm_;
   uint64_t concealed_ticks_ = 0;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "commands/commands.h"
+#include "formats/output_names.h"
 #include "io/input_file.h"
 
 namespace g722kit::tool {
@@ -10,7 +11,8 @@ namespace g722kit::tool {
 // says what is wrong with it).
 bool IsCapture(InputFile& input);
 
-void DecodeCapture(const ConversionArguments& args, InputFile& input);
+// format: how the output stores samples, by its name.
+void DecodeCapture(const ConversionArguments& args, InputFile& input, const PcmFileFormat& format);
 void InfoCapture(InputFile& input, const CaptureOptions& options);
 
 }  // namespace g722kit::tool

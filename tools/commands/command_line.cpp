@@ -188,6 +188,7 @@ int Convert(ConversionCommand& command, const std::string& extension, const std:
     ConversionArguments args = command.options;
     args.input = file.input;
     args.output = file.output;
+    args.force = command.files.force;
     conversion(args);
   });
 }

@@ -17,6 +17,7 @@ namespace g722kit::tool {
 struct ConversionArguments {
   std::filesystem::path input;
   std::filesystem::path output;
+  bool force = false;                  // -f: outputs the tool names may replace files
   CodecSettings codec;                 // bit rate and packing
   Band band = Band::kUnset;            // -w, -n
   std::optional<Container> container;  // encode: --container; none: by the output's extension

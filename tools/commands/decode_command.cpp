@@ -156,7 +156,7 @@ void Decode(const ConversionArguments& args) {
   const PcmFileFormat format =
       DecodedFormat(args.output, args.raw.endian.value_or(Endian::kLittle));
   InputFile input(args.input);
-  if (IsCapture(input)) return DecodeCapture(args, input);
+  if (IsCapture(input)) return DecodeCapture(args, input, format);
   std::optional<ContainerLayout> container = ReadContainerFile(input);
   if (!container) RefuseNonCodes(input);
   const Codes codes =
