@@ -32,11 +32,6 @@ std::string TimeOfDay(int64_t time_ns) {
 
 }  // namespace
 
-bool IsCapture(InputFile& input) {
-  const std::string extension = LowerCaseExtension(input.name());
-  return extension == ".pcap" || extension == ".pcapng" || LooksLikeCapture(input.PeekStart(4));
-}
-
 void InfoCapture(InputFile& input, const CaptureOptions& options) {
   const CaptureScan scan = ScanCapture(input, options.payload_type, nullptr);
   std::printf("%s: %s, %s, %s", input.name().c_str(), scan.format.c_str(), scan.link.c_str(),

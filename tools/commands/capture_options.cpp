@@ -11,6 +11,8 @@ namespace g722kit::tool {
 namespace {
 
 constexpr const char* kGroup = "Packet captures (.pcap, .pcapng)";
+constexpr const char* kSource = "192.0.2.1:40000";  // documentation addresses
+constexpr const char* kDestination = "198.51.100.1:40000";
 
 [[noreturn]] void Refuse(const std::string& option, const std::string& text,
                          const std::string& expected) {
@@ -58,6 +60,23 @@ CLI::Option* AddOption(CLI::App& command, const std::string& name, std::string& 
   return command.add_option(name, text, help)->type_name(value)->group(kGroup);
 }
 
+// The first option of text that the command line gives, or "".
+std::string FirstGiven(const CaptureText& text) {
+  const std::pair<const char*, bool> given[] = {{"--payload-type", !text.payload_type.empty()},
+                                                {"--stream", !text.stream.empty()},
+                                                {"--stereo", text.stereo},
+                                                {"--conceal", !text.conceal.empty()},
+                                                {"--ptime", !text.ptime.empty()},
+                                                {"--seq", !text.sequence.empty()},
+                                                {"--ssrc", !text.ssrc.empty()},
+                                                {"--rtp-src", !text.source.empty()},
+                                                {"--rtp-dst", !text.destination.empty()}};
+  for (const auto& [name, is_given] : given) {
+    if (is_given) return name;
+  }
+  return "";
+}
+
 }  // namespace
 
 void AddPayloadTypeOption(CLI::App& command, CaptureText& text) {
@@ -83,9 +102,9 @@ void AddCaptureWriteOptions(CLI::App& command, CaptureText& text) {
   AddOption(command, "--seq", text.sequence, "The first RTP sequence number (default random)", "N");
   AddOption(command, "--ssrc", text.ssrc, "The stream's SSRC (default random)", "N");
   AddOption(command, "--rtp-src", text.source, "Where the RTP comes from", "ADDR:PORT")
-      ->capture_default_str();
+      ->default_str(kSource);
   AddOption(command, "--rtp-dst", text.destination, "Where the RTP goes", "ADDR:PORT")
-      ->capture_default_str();
+      ->default_str(kDestination);
 }
 
 CaptureOptions ParseCaptureText(const CaptureText& text) {
@@ -111,12 +130,15 @@ CaptureOptions ParseCaptureText(const CaptureText& text) {
         Number("--seq", text.sequence, 65535, "a sequence number, 0 to 65535"));
   }
   if (!text.ssrc.empty()) options.ssrc = Ssrc("--ssrc", text.ssrc);
-  options.source = Address("--rtp-src", text.source);
-  options.destination = Address("--rtp-dst", text.destination);
+  const std::string source = text.source.empty() ? kSource : text.source;
+  const std::string destination = text.destination.empty() ? kDestination : text.destination;
+  options.source = Address("--rtp-src", source);
+  options.destination = Address("--rtp-dst", destination);
   if (options.source.v6 != options.destination.v6) {
-    throw ToolError(kExitUsage, "--rtp-src " + text.source + " and --rtp-dst " + text.destination +
+    throw ToolError(kExitUsage, "--rtp-src " + source + " and --rtp-dst " + destination +
                                     ": both IPv4 or both IPv6");
   }
+  options.given = FirstGiven(text);
   return options;
 }
 

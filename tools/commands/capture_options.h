@@ -20,8 +20,8 @@ struct CaptureText {
   std::string ptime;
   std::string sequence;
   std::string ssrc;
-  std::string source = "192.0.2.1:40000";
-  std::string destination = "198.51.100.1:40000";
+  std::string source;
+  std::string destination;
 };
 
 // decode: --payload-type, --stream, --stereo, --conceal.
@@ -31,7 +31,8 @@ void AddPayloadTypeOption(CLI::App& command, CaptureText& text);
 // encode: --ptime, --seq, --ssrc, --rtp-src, --rtp-dst.
 void AddCaptureWriteOptions(CLI::App& command, CaptureText& text);
 
-// Throws a usage ToolError naming the option and what it wants.
+// Throws a usage ToolError naming the option and what it wants. Notes in the result which of
+// these options the command line gives, so that a command can refuse them for other files.
 CaptureOptions ParseCaptureText(const CaptureText& text);
 
 }  // namespace g722kit::tool

@@ -157,6 +157,7 @@ void Decode(const ConversionArguments& args) {
       DecodedFormat(args.output, args.raw.endian.value_or(Endian::kLittle));
   InputFile input(args.input);
   if (IsCapture(input)) return DecodeCapture(args, input, format);
+  RefuseCaptureOptions(args.capture, "cannot decode", args.input);
   std::optional<ContainerLayout> container = ReadContainerFile(input);
   if (!container) RefuseNonCodes(input);
   const Codes codes =

@@ -5,6 +5,7 @@
 #include "coding/alignment.h"
 #include "coding/code_stream.h"
 #include "coding/codec_settings.h"
+#include "commands/capture_commands.h"
 #include "commands/commands.h"
 #include "commands/library_call.h"
 #include "formats/capture/rtp_capture_writer.h"
@@ -28,10 +29,14 @@ CodecSettings ChooseCodec(const ConversionArguments& args, Container container) 
   const CodecSettings codec = WithBand(args.codec, args.band);
   if (container == Container::kRaw) return codec;
   if (const std::optional<std::string> conflict = ContainerConflict(codec)) {
+    const std::string holder =
+        container == Container::kPcap
+            ? "G.722 over RTP, which carries"
+            : "a G.722 " + std::string(ContainerTitle(container)) + " file, which holds";
     throw FileError(kExitUsage, "cannot write", args.output,
-                    *conflict + " does not fit a G.722 " + ContainerTitle(container) +
-                        " file, which holds 64000 bit/s two-band codes only; write a .g722 "
-                        "file, or give --container raw");
+                    *conflict + " does not fit " + holder +
+                        " 64000 bit/s two-band codes only; write a .g722 file, or give "
+                        "--container raw");
   }
   return ContainerCodec();
 }
@@ -79,6 +84,8 @@ void WarnIfTruncated(const InputFile& input, const AudioReader& reader) {
 void Encode(const ConversionArguments& args) {
   CheckCodecSettings(args.codec);
   const Container container = EncodedContainer(args.output, args.container);
+  if (container != Container::kPcap)
+    RefuseCaptureOptions(args.capture, "cannot write", args.output);
   const CodecSettings codec = ChooseCodec(args, container);
   InputFile input(args.input);
   const std::optional<RawPcm> raw = RawFormatOf(input, args.raw);

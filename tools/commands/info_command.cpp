@@ -82,6 +82,7 @@ void PrintCodes(const fs::path& file, uint64_t bytes, const BandEvidence& eviden
 void Info(const fs::path& file, const RawOptions& raw, const CaptureOptions& capture) {
   InputFile input(file);
   if (IsCapture(input)) return InfoCapture(input, capture);
+  RefuseCaptureOptions(capture, "cannot describe", file);
   const std::optional<RawPcm> raw_format = RawFormatOf(input, raw);
   if (const std::optional<ContainerLayout> layout =
           raw_format ? std::nullopt : ReadContainerFile(input)) {

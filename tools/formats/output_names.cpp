@@ -110,11 +110,13 @@ PcmFileFormat DecodedFormat(const fs::path& output, Endian raw_endian) {
   if (const std::optional<int> format = SndfileFormatOf(checked)) {
     return {PcmFileFormat::Kind::kSndfile, *format};
   }
-  throw FileError(kExitUsage, "cannot write", output,
-                  "." + checked +
-                      " names no format decode writes; name a .wav, .raw or .pcm file, or one "
-                      "of libsndfile's: " +
-                      SndfileExtensions());
+  const std::string what = checked == "pcap" || checked == "pcapng"
+                               ? " is a packet capture, which encode writes, not decode"
+                               : " names no format decode writes";
+  throw FileError(
+      kExitUsage, "cannot write", output,
+      "." + checked + what +
+          "; name a .wav, .raw or .pcm file, or one of libsndfile's: " + SndfileExtensions());
 }
 
 void CheckRecordingName(const fs::path& output) {

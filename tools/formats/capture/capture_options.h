@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "formats/capture/endpoint.h"
 
@@ -21,6 +22,9 @@ struct CaptureOptions {
   std::optional<uint32_t> ssrc;      // --ssrc; random when not given
   Endpoint source;                   // --rtp-src
   Endpoint destination;              // --rtp-dst
+  // The first of these options the command line gives ("--stream"), refused for a file that is
+  // not a capture; empty: none.
+  std::string given;
 };
 
 }  // namespace g722kit::tool
