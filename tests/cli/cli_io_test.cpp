@@ -347,6 +347,11 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedByDecode("Au", "speech.au", "an AU audio file"),
         RefusedByDecode("W64", "speech.w64", "a W64 audio file"),
         RefusedByDecode("Ogg", "speech.ogg", "an Ogg audio file"),
+        // A capture's streams wait in $TMPDIR until every output is written.
+        IoCase{"CaptureStreamsWaitInTheTemporaryFolder",
+               "g722kit encode -q speech.wav call.pcap\n"
+               "TMPDIR=$PWD/none g722kit decode call.pcap out.wav",
+               5, "", "g722kit: cannot create a temporary file in '", HasNoOutput("out.wav")},
         IoCase{"DecodeRefusesText",
                "printf 'a note\\n' >notes.g722 && g722kit decode notes.g722 out.wav", 4, "",
                "g722kit: cannot decode 'notes.g722': it is text, not G.722 codes\n",

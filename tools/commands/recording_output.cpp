@@ -24,14 +24,6 @@ namespace fs = std::filesystem;
 constexpr int kRecordingRate = 8000;  // the recorder's sample rate
 constexpr off_t kHeaderBytes = 44;    // the recorder's WAV header
 
-// A new file in the temporary folder, unlinked at once: it lives as long as it is open.
-int CreateUnnamedFile() {
-  std::string name = (TemporaryFolder() / "g722kit-XXXXXX").string();
-  const int fd = mkstemp(name.data());
-  if (fd >= 0) unlink(name.c_str());
-  return fd;
-}
-
 }  // namespace
 
 RecordingOutput::RecordingOutput(fs::path target) : target_(std::move(target)) {

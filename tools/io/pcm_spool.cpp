@@ -1,9 +1,12 @@
 #include "io/pcm_spool.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
+#include "io/system.h"
 #include "messages/tool_error.h"
 
 namespace g722kit::tool {
@@ -22,8 +25,14 @@ PcmSpool::~PcmSpool() {
 }
 
 void PcmSpool::Write(std::span<const int16_t> samples) {
-  if (file_ == nullptr) file_ = std::tmpfile();
-  if (file_ == nullptr) Fail("cannot create");
+  if (file_ == nullptr) {
+    const int fd = CreateUnnamedFile();
+    file_ = fd < 0 ? nullptr : fdopen(fd, "w+b");
+    if (file_ == nullptr) {
+      if (fd >= 0) close(fd);
+      throw FileErrno(kExitOutput, "cannot create a temporary file in", TemporaryFolder());
+    }
+  }
   if (std::fwrite(samples.data(), sizeof(int16_t), samples.size(), file_) != samples.size()) {
     Fail("cannot write");
   }

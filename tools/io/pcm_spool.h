@@ -1,5 +1,6 @@
-// Samples kept in an unnamed temporary file until their output can be written: memory stays
-// small however long the audio. The file is made when the first sample comes.
+// Samples kept in an unnamed file in the temporary folder ($TMPDIR, or /tmp) until their output
+// can be written: memory stays small however long the audio. The file is made when the first
+// sample comes.
 #pragma once
 
 #include <cstdint>

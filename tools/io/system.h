@@ -33,6 +33,10 @@ std::optional<int> DescriptorNamed(const std::filesystem::path& file);
 // The folder for temporary files: $TMPDIR, or /tmp.
 std::filesystem::path TemporaryFolder();
 
+// A new file in the temporary folder, open for reading and writing and unlinked at once: it
+// lives as long as it is open. -1, with errno set, when it cannot be made.
+int CreateUnnamedFile();
+
 bool StderrIsTerminal();
 
 // Raises the process's limit of open files to the most the system allows it.

@@ -106,6 +106,13 @@ std::filesystem::path TemporaryFolder() {
   return folder != nullptr && *folder != '\0' ? folder : "/tmp";
 }
 
+int CreateUnnamedFile() {
+  std::string name = (TemporaryFolder() / "g722kit-XXXXXX").string();
+  const int fd = mkstemp(name.data());
+  if (fd >= 0) unlink(name.c_str());
+  return fd;
+}
+
 bool StderrIsTerminal() {
   return isatty(STDERR_FILENO) == 1;
 }
