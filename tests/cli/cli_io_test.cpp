@@ -208,8 +208,12 @@ INSTANTIATE_TEST_SUITE_P(
                "c() { COMP_WORDS=(\"$@\"); COMP_CWORD=$(($# - 1)); _g722kit; echo "
                "\"${COMPREPLY[*]}\"; }\n"
                "c g722kit en && c g722kit decode --en && c g722kit encode --container ''\n"
-               "c g722kit decode -b 4 && c g722kit info codes.g7 && c g722kit decode --sim",
-               0, "encode\n--endian\nwav au raw\n48000\ncodes.g722\n--simulate-loss\n", ""},
+               "c g722kit decode -b 4 && c g722kit info codes.g7 && c g722kit decode --st "
+               "&& c g722kit decode --sim",
+               0,
+               "encode\n--endian\nwav au pcap raw\n48000\ncodes.g722\n--stream "
+               "--stereo\n--simulate-loss\n",
+               ""},
         IoCase{"RawOutputHasNoHeader", "g722kit decode -q codes.g722 out.raw --endian big", 0, "",
                "",
                [](const TempDir& dir) {
@@ -347,6 +351,11 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedByDecode("Au", "speech.au", "an AU audio file"),
         RefusedByDecode("W64", "speech.w64", "a W64 audio file"),
         RefusedByDecode("Ogg", "speech.ogg", "an Ogg audio file"),
+        // A capture's streams wait in $TMPDIR until every output is written.
+        IoCase{"CaptureStreamsWaitInTheTemporaryFolder",
+               "g722kit encode -q speech.wav call.pcap\n"
+               "TMPDIR=$PWD/none g722kit decode call.pcap out.wav",
+               5, "", "g722kit: cannot create a temporary file in '", HasNoOutput("out.wav")},
         IoCase{"DecodeRefusesText",
                "printf 'a note\\n' >notes.g722 && g722kit decode notes.g722 out.wav", 4, "",
                "g722kit: cannot decode 'notes.g722': it is text, not G.722 codes\n",

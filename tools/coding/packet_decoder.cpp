@@ -25,4 +25,8 @@ void PacketDecoder::Conceal(uint32_t bytes, std::vector<int16_t>& pcm) {
   Run(nullptr, bytes, pcm);
 }
 
+void PacketDecoder::Reset() {
+  G722PacketDecoderReset(decoder_.get());
+}
+
 }  // namespace g722kit::tool

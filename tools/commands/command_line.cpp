@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/capture_options.h"
 #include "commands/commands.h"
 #include "g722kit/g722kit.h"
 #include "io/audio_input.h"
@@ -130,6 +131,7 @@ struct ConversionCommand {
   RawText raw;
   std::optional<std::string> loss;  // decode: --simulate-loss, --seed
   std::string seed;
+  CaptureText capture;
   bool quiet = false;
 };
 
@@ -177,6 +179,7 @@ void ParseConversionText(ConversionCommand& command) {
   if (!command.container.empty()) command.options.container = ParseContainerName(command.container);
   command.options.raw = ParseRawText(command.raw);
   if (command.loss) command.options.loss = ParseSimulatedLoss(*command.loss, command.seed);
+  command.options.capture = ParseCaptureText(command.capture);
   SetQuiet(command.quiet);
 }
 
@@ -189,6 +192,7 @@ int Convert(ConversionCommand& command, const std::string& extension, const std:
     ConversionArguments args = command.options;
     args.input = file.input;
     args.output = file.output;
+    args.force = command.files.force;
     conversion(args);
   });
 }
@@ -203,15 +207,18 @@ void AddEncode(CLI::App& app, Runners& runners, char** argv) {
       "the G.722 of telephony by default: 64000 bit/s, 16 kHz two-band. OUT ending in .wav or\n"
       ".au holds them in a WAV or AU file as phones and other G.722 software read it; .g722,\n"
       ".raw and .pcm hold the codes alone, no header: decode them with the same options.\n"
-      "--narrowband writes the library's file format: 64000 bit/s, 8 kHz, one code per byte.\n\n" +
+      "--narrowband writes the library's file format: 64000 bit/s, 8 kHz, one code per byte.\n"
+      "OUT ending in .pcap is a packet capture of one G.722 RTP stream, as SIPp and tcpreplay\n"
+      "replay it.\n\n" +
           std::string(kFilesHelp));
   AddConversionOptions(*encode, *values, "Audio to encode, then OUT or a folder", "NAME.g722");
   encode
       ->add_option("--container", values->container,
                    "Container of the codes (default: by OUT's extension)")
-      ->check(CLI::IsMember({"wav", "au", "raw"}).description(""))
-      ->type_name("wav|au|raw");
+      ->check(CLI::IsMember({"wav", "au", "pcap", "raw"}).description(""))
+      ->type_name("wav|au|pcap|raw");
   AddRawInputOptions(*encode, values->raw);
+  AddCaptureWriteOptions(*encode, values->capture);
   runners[encode] = [values, argv] { return Convert(*values, ".g722", "encoded", argv, Encode); };
 }
 
@@ -224,7 +231,9 @@ void AddDecode(CLI::App& app, Runners& runners, char** argv) {
       "otherwise told from the codes (their upper band varies in two-band codes). The output is\n"
       "16-bit PCM at 16000 samples/s, or 8000 for lower-band-only codes, NAME.wav by default:\n"
       "a WAV file, headerless samples for a name ending in .raw or .pcm, or any format\n"
-      "libsndfile writes by the name's extension (.flac, .aiff, .ogg, ...).\n\n" +
+      "libsndfile writes by the name's extension (.flac, .aiff, .ogg, ...). A packet capture\n"
+      "(pcap, pcapng) gives each G.722 RTP stream in it at 16000 samples/s: OUT for one stream,\n"
+      "OUT.1.wav, OUT.2.wav, ... for several.\n\n" +
           std::string(kFilesHelp));
   AddConversionOptions(*decode, *values, "G.722 files to decode, then OUT or a folder", "NAME.wav");
   AddEndianOption(*decode, values->raw.endian, "a .raw or .pcm OUT");
@@ -238,6 +247,7 @@ void AddDecode(CLI::App& app, Runners& runners, char** argv) {
                    "Seed of the random losses (default: a new one, printed)")
       ->type_name("N")
       ->needs(loss);
+  AddCaptureReadOptions(*decode, values->capture);
   runners[decode] = [values, argv] { return Convert(*values, ".wav", "decoded", argv, Decode); };
 }
 
@@ -280,17 +290,22 @@ void AddInfo(CLI::App& app, Runners& runners) {
   struct InfoCommand {
     std::filesystem::path file;
     RawText raw;
+    CaptureText capture;
   };
   const auto values = std::make_shared<InfoCommand>();
   CLI::App* info = AddCommand(
       app, "info", "Tell what a file is",
       "An audio file shows its format, rate, channels and length (a .raw or .pcm name is read\n"
-      "as 16-bit PCM at 8000 samples/s), a G.722 WAV or AU file its codes; any other file is\n"
-      "taken for G.722 codes and shows its length in each packing, and the PCM side that\n"
-      "decode would take them for.");
+      "as 16-bit PCM at 8000 samples/s), a G.722 WAV or AU file its codes, a packet capture\n"
+      "its RTP streams; any other file is taken for G.722 codes and shows its length in each\n"
+      "packing, and the PCM side that decode would take them for.");
   info->add_option("FILE", values->file, "File to describe (- for stdin)")->required();
   AddRawInputOptions(*info, values->raw);
-  runners[info] = [values] { return Info(values->file, ParseRawText(values->raw)), kExitOk; };
+  AddPayloadTypeOption(*info, values->capture);
+  runners[info] = [values] {
+    return Info(values->file, ParseRawText(values->raw), ParseCaptureText(values->capture)),
+           kExitOk;
+  };
 }
 
 void AddCompare(CLI::App& app, Runners& runners) {

@@ -8,6 +8,7 @@
 
 #include "coding/codec_settings.h"
 #include "coding/packet_loss.h"
+#include "formats/capture/capture_options.h"
 #include "formats/g722_container.h"
 #include "formats/pcm_format.h"
 
@@ -17,17 +18,19 @@ namespace g722kit::tool {
 struct ConversionArguments {
   std::filesystem::path input;
   std::filesystem::path output;
+  bool force = false;                  // -f: outputs the tool names may replace files
   CodecSettings codec;                 // bit rate and packing
   Band band = Band::kUnset;            // -w, -n
   std::optional<Container> container;  // encode: --container; none: by the output's extension
   bool align = false;                  // --align: trim the two-band codec's delay
   RawOptions raw;                      // encode: raw input; decode: the byte order of raw output
   std::optional<SimulatedLoss> loss;   // decode: --simulate-loss
+  CaptureOptions capture;              // a packet capture as input (decode) or output (encode)
 };
 void Encode(const ConversionArguments& args);
 void Decode(const ConversionArguments& args);
 
-void Info(const std::filesystem::path& file, const RawOptions& raw);
+void Info(const std::filesystem::path& file, const RawOptions& raw, const CaptureOptions& capture);
 
 struct RecordArguments {
   std::filesystem::path output;

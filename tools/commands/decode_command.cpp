@@ -7,6 +7,7 @@
 #include "coding/code_stream.h"
 #include "coding/codec_settings.h"
 #include "coding/lossy_decoder.h"
+#include "commands/capture_commands.h"
 #include "commands/commands.h"
 #include "commands/library_call.h"
 #include "formats/not_codes.h"
@@ -164,6 +165,15 @@ void Decode(const ConversionArguments& args) {
   const PcmFileFormat format =
       DecodedFormat(args.output, args.raw.endian.value_or(Endian::kLittle));
   InputFile input(args.input);
+  if (IsCapture(input)) {
+    if (args.loss) {
+      throw FileError(kExitUsage, "cannot decode", args.input,
+                      "--simulate-loss is for G.722 codes; a capture's packets are lost or "
+                      "not as it shows them");
+    }
+    return DecodeCapture(args, input, format);
+  }
+  RefuseCaptureOptions(args.capture, "cannot decode", args.input);
   std::optional<ContainerLayout> container = ReadContainerFile(input);
   if (!container) RefuseNonCodes(input);
   const Codes codes =

@@ -5,8 +5,10 @@
 #include "coding/alignment.h"
 #include "coding/code_stream.h"
 #include "coding/codec_settings.h"
+#include "commands/capture_commands.h"
 #include "commands/commands.h"
 #include "commands/library_call.h"
+#include "formats/capture/rtp_capture_writer.h"
 #include "formats/code_writer.h"
 #include "formats/output_names.h"
 #include "g722kit/g722kit.h"
@@ -27,18 +29,20 @@ CodecSettings ChooseCodec(const ConversionArguments& args, Container container) 
   const CodecSettings codec = WithBand(args.codec, args.band);
   if (container == Container::kRaw) return codec;
   if (const std::optional<std::string> conflict = ContainerConflict(codec)) {
+    const std::string holder =
+        container == Container::kPcap
+            ? "G.722 over RTP, which carries"
+            : "a G.722 " + std::string(ContainerTitle(container)) + " file, which holds";
     throw FileError(kExitUsage, "cannot write", args.output,
-                    *conflict + " does not fit a G.722 " + ContainerTitle(container) +
-                        " file, which holds 64000 bit/s two-band codes only; write a .g722 "
-                        "file, or give --container raw");
+                    *conflict + " does not fit " + holder +
+                        " 64000 bit/s two-band codes only; write a .g722 file, or give "
+                        "--container raw");
   }
   return ContainerCodec();
 }
 
 // Decodes, downmixes and resamples the input as needed and encodes it sample by sample.
-uint64_t EncodeAudio(AudioReader& reader, const OutputFile& output, const CodecSettings& codec,
-                     Container container, bool align) {
-  CodeWriter writer(output, container);
+void EncodeAudio(AudioReader& reader, CodeSink& writer, const CodecSettings& codec, bool align) {
   StreamEncoder encoder(codec);
   Progress progress("encoding", static_cast<uint64_t>(reader.format().frames));
   std::vector<uint8_t> codes;
@@ -53,7 +57,13 @@ uint64_t EncodeAudio(AudioReader& reader, const OutputFile& output, const CodecS
   encoder.Finish(codes);
   writer.Write(codes);
   writer.Close();
-  return writer.code_bytes();
+}
+
+// The writer of a container: codes in a file, or RTP packets in a capture.
+std::unique_ptr<CodeSink> OpenCodeSink(const OutputFile& output, Container container,
+                                       const CaptureOptions& capture) {
+  if (container == Container::kPcap) return std::make_unique<RtpCaptureWriter>(output, capture);
+  return std::make_unique<CodeWriter>(output, container);
 }
 
 // A truncated input is coded as far as it goes, and said so.
@@ -74,6 +84,8 @@ void WarnIfTruncated(const InputFile& input, const AudioReader& reader) {
 void Encode(const ConversionArguments& args) {
   CheckCodecSettings(args.codec);
   const Container container = EncodedContainer(args.output, args.container);
+  if (container != Container::kPcap)
+    RefuseCaptureOptions(args.capture, "cannot write", args.output);
   const CodecSettings codec = ChooseCodec(args, container);
   InputFile input(args.input);
   const std::optional<RawPcm> raw = RawFormatOf(input, args.raw);
@@ -81,13 +93,17 @@ void Encode(const ConversionArguments& args) {
   OutputFile output(args.output);
   CheckDistinct(input.id(), output);
   uint64_t written;
+  std::string details;
   AudioFormat format = reader.format();
   if (raw == RawPcm{} && codec.IsLibraryDefault() && container == Container::kRaw &&
       LibraryCanReach(input, output)) {
     written = *input.size() / 2;
     RunFileOperation(G722Encode, "encoding", input, output, written);
   } else {
-    written = EncodeAudio(reader, output, codec, container, args.align);
+    const std::unique_ptr<CodeSink> writer = OpenCodeSink(output, container, args.capture);
+    EncodeAudio(reader, *writer, codec, args.align);
+    written = writer->code_bytes();
+    details = writer->Details();
     format.frames = reader.frames_read();
   }
   output.Commit();
@@ -98,9 +114,10 @@ void Encode(const ConversionArguments& args) {
   }
   const std::string in =
       container == Container::kRaw ? "" : std::string(" in ") + ContainerTitle(container);
-  PrintSummary(output.IsStdout(), "%s (%s) -> %s: %s of codes%s, %s\n", args.input.c_str(),
+  if (!details.empty()) details = "; " + details;
+  PrintSummary(output.IsStdout(), "%s (%s) -> %s: %s of codes%s, %s%s\n", args.input.c_str(),
                format.Summary().c_str(), args.output.c_str(), Counted(written, "byte").c_str(),
-               in.c_str(), codec.Description().c_str());
+               in.c_str(), codec.Description().c_str(), details.c_str());
 }
 
 }  // namespace g722kit::tool

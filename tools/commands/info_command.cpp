@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "coding/band_guess.h"
+#include "commands/capture_commands.h"
 #include "commands/commands.h"
 #include "formats/g722_container.h"
 #include "io/audio_input.h"
@@ -78,8 +79,10 @@ void PrintCodes(const fs::path& file, uint64_t bytes, const BandEvidence& eviden
 
 }  // namespace
 
-void Info(const fs::path& file, const RawOptions& raw) {
+void Info(const fs::path& file, const RawOptions& raw, const CaptureOptions& capture) {
   InputFile input(file);
+  if (IsCapture(input)) return InfoCapture(input, capture);
+  RefuseCaptureOptions(capture, "cannot describe", file);
   const std::optional<RawPcm> raw_format = RawFormatOf(input, raw);
   if (const std::optional<ContainerLayout> layout =
           raw_format ? std::nullopt : ReadContainerFile(input)) {

@@ -24,14 +24,6 @@ namespace fs = std::filesystem;
 constexpr int kRecordingRate = 8000;  // the recorder's sample rate
 constexpr off_t kHeaderBytes = 44;    // the recorder's WAV header
 
-// A new file in the temporary folder, unlinked at once: it lives as long as it is open.
-int CreateUnnamedFile() {
-  std::string name = (TemporaryFolder() / "g722kit-XXXXXX").string();
-  const int fd = mkstemp(name.data());
-  if (fd >= 0) unlink(name.c_str());
-  return fd;
-}
-
 }  // namespace
 
 RecordingOutput::RecordingOutput(fs::path target) : target_(std::move(target)) {
@@ -72,7 +64,7 @@ RecordingOutput::RecordingOutput(fs::path target) : target_(std::move(target)) {
 
 RecordingOutput::~RecordingOutput() {
   forwarder_ = {};
-  RemoveOnInterrupt({});
+  KeepOnInterrupt(created_);
   if (!started_ && !created_.empty()) unlink(created_.c_str());
   close(file_);
   if (stream_ >= 0) close(stream_);
@@ -84,7 +76,7 @@ bool RecordingOutput::IsStdout() const {
 
 void RecordingOutput::Started() {
   started_ = true;
-  RemoveOnInterrupt({});
+  KeepOnInterrupt(created_);
   if (stream_ < 0) return;
   const std::vector<uint8_t> header = StreamWavHeader(kRecordingRate, 1);
   if (!WriteAll(stream_, header)) stream_error_ = errno;

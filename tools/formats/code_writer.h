@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "formats/g722_container.h"
 #include "formats/writers.h"
@@ -11,16 +12,27 @@
 
 namespace g722kit::tool {
 
-class CodeWriter {
+// Where an encode's code bytes go.
+class CodeSink {
+ public:
+  virtual ~CodeSink() = default;
+  virtual void Write(std::span<const uint8_t> codes) = 0;
+  virtual void Close() = 0;
+  virtual uint64_t code_bytes() const = 0;
+  // What the summary line says about the output besides its codes; empty for nothing.
+  virtual std::string Details() const { return {}; }
+};
+
+class CodeWriter : public CodeSink {
  public:
   CodeWriter(const OutputFile& output, Container container);
 
-  void Write(std::span<const uint8_t> codes);
+  void Write(std::span<const uint8_t> codes) override;
   // Ends the container. An output that cannot be repositioned (a pipe) keeps the header
   // written first, whose sizes say "up to the end".
-  void Close();
+  void Close() override;
 
-  uint64_t code_bytes() const { return code_bytes_; }
+  uint64_t code_bytes() const override { return code_bytes_; }
 
  private:
   ByteWriter writer_;

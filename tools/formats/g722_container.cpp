@@ -43,8 +43,10 @@ struct ContainerNames {
   const char* name;
   const char* title;
 };
-constexpr ContainerNames kContainerNames[] = {
-    {Container::kRaw, "raw", "raw"}, {Container::kWav, "wav", "WAV"}, {Container::kAu, "au", "AU"}};
+constexpr ContainerNames kContainerNames[] = {{Container::kRaw, "raw", "raw"},
+                                              {Container::kWav, "wav", "WAV"},
+                                              {Container::kAu, "au", "AU"},
+                                              {Container::kPcap, "pcap", "pcap"}};
 
 const ContainerNames& NamesOf(Container container) {
   return *std::find_if(
@@ -226,6 +228,7 @@ std::vector<uint8_t> ContainerHeader(Container container, std::optional<uint64_t
     case Container::kAu:
       return AuHeader(code_bytes);
     case Container::kRaw:
+    case Container::kPcap:
       break;
   }
   return {};

@@ -16,9 +16,11 @@
 
 namespace g722kit::tool {
 
-enum class Container { kRaw, kWav, kAu };
+// kPcap: one RTP stream in a packet capture (formats/capture/).
+enum class Container { kRaw, kWav, kAu, kPcap };
 
-// "wav", "au", "raw": the values of --container, and the names of the containers in messages.
+// "wav", "au", "pcap", "raw": the values of --container, and the names of the containers in
+// messages.
 std::optional<Container> ParseContainerName(const std::string& name);
 const char* ContainerName(Container container);
 // "WAV", "AU", "raw": for people.

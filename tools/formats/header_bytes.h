@@ -1,9 +1,10 @@
-// The bytes of a file header, built field by field: four-letter tags and numbers of either byte
-// order, as WAV (little-endian) and AU (big-endian) headers store them.
+// The bytes of a file or packet header, built field by field: four-letter tags and numbers of
+// either byte order, as WAV (little-endian), AU and network (big-endian) headers store them.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -15,7 +16,11 @@ class HeaderBytes {
   void Le16(uint32_t value) { Put(value, 2, false); }
   void Le32(uint32_t value) { Put(value, 4, false); }
   void Le64(uint64_t value) { Put(value, 8, false); }
+  void Be16(uint32_t value) { Put(value, 2, true); }
   void Be32(uint32_t value) { Put(value, 4, true); }
+  void Bytes(std::span<const uint8_t> bytes) {
+    out_.insert(out_.end(), bytes.begin(), bytes.end());
+  }
   void Zeros(size_t count) { out_.insert(out_.end(), count, 0); }
   std::vector<uint8_t> Take() { return std::move(out_); }
 

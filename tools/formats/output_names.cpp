@@ -87,7 +87,13 @@ Container EncodedContainer(const fs::path& output, std::optional<Container> chos
   const std::string extension = LowerCaseExtension(output);
   if (extension == ".wav") return Container::kWav;
   if (extension == ".au") return Container::kAu;
+  if (extension == ".pcap") return Container::kPcap;
   const std::string checked = CheckedExtension(output);
+  if (checked == "pcapng") {
+    throw FileError(kExitUsage, "cannot write", output,
+                    "captures are written as pcap, which every capture tool reads; name a .pcap "
+                    "output");
+  }
   if (checked.empty() || checked == "g722" || IsRawPcmName(output)) return Container::kRaw;
   const std::string what = SndfileFormatOf(checked) ? "is an audio format, which cannot hold codes"
                                                     : "names no format encode writes";
@@ -104,11 +110,13 @@ PcmFileFormat DecodedFormat(const fs::path& output, Endian raw_endian) {
   if (const std::optional<int> format = SndfileFormatOf(checked)) {
     return {PcmFileFormat::Kind::kSndfile, *format};
   }
-  throw FileError(kExitUsage, "cannot write", output,
-                  "." + checked +
-                      " names no format decode writes; name a .wav, .raw or .pcm file, or one "
-                      "of libsndfile's: " +
-                      SndfileExtensions());
+  const std::string what = checked == "pcap" || checked == "pcapng"
+                               ? " is a packet capture, which encode writes, not decode"
+                               : " names no format decode writes";
+  throw FileError(
+      kExitUsage, "cannot write", output,
+      "." + checked + what +
+          "; name a .wav, .raw or .pcm file, or one of libsndfile's: " + SndfileExtensions());
 }
 
 void CheckRecordingName(const fs::path& output) {

@@ -13,7 +13,8 @@
 namespace g722kit::tool {
 
 // The container encode writes: the chosen one (--container), or by the name: .wav and .au hold
-// codes in a WAV or AU file, .g722, .raw and .pcm hold codes alone.
+// codes in a WAV or AU file, .pcap holds them as an RTP stream in a packet capture, .g722, .raw
+// and .pcm hold codes alone.
 Container EncodedContainer(const std::filesystem::path& output, std::optional<Container> chosen);
 
 // How decode stores samples: a WAV file (.wav, .g722, no extension), raw samples (.raw, .pcm),

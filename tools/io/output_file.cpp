@@ -89,7 +89,7 @@ OutputFile::OutputFile(fs::path target) : target_(std::move(target)) {
 OutputFile::~OutputFile() {
   if (fd_ >= 0 && owns_fd_) close(fd_);
   if (temporary_.empty()) return;
-  RemoveOnInterrupt({});
+  KeepOnInterrupt(temporary_);
   unlink(temporary_.c_str());
 }
 
@@ -184,7 +184,7 @@ void OutputFile::Commit() {
         throw FileErrno(kExitOutput, "cannot replace", target_);
       }
     }
-    RemoveOnInterrupt({});
+    KeepOnInterrupt(temporary_);
     temporary_.clear();
   });
 }

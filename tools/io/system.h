@@ -33,13 +33,20 @@ std::optional<int> DescriptorNamed(const std::filesystem::path& file);
 // The folder for temporary files: $TMPDIR, or /tmp.
 std::filesystem::path TemporaryFolder();
 
+// A new file in the temporary folder, open for reading and writing and unlinked at once: it
+// lives as long as it is open. -1, with errno set, when it cannot be made.
+int CreateUnnamedFile();
+
 bool StderrIsTerminal();
+
+// Raises the process's limit of open files to the most the system allows it.
+void AllowManyOpenFiles();
 
 // Width of the terminal on stderr in columns; 80 when it cannot be told.
 int StderrColumns();
 
-// From now on SIGHUP, SIGINT, SIGPIPE and SIGTERM delete the file registered with
-// RemoveOnInterrupt (if any) and then end the process as the signal would have.
+// From now on SIGHUP, SIGINT, SIGPIPE and SIGTERM delete the files registered with
+// RemoveOnInterrupt and then end the process as the signal would have.
 void InstallInterruptCleanup();
 
 // From now on a write past the file-size limit (ulimit -f) fails with EFBIG, reported as any
@@ -47,8 +54,10 @@ void InstallInterruptCleanup();
 // audio system's own shared memory).
 void IgnoreFileSizeSignal();
 
-// The file an interrupt deletes: the unfinished output. An empty path registers none.
+// Adds file to those an interrupt deletes: unfinished outputs, as many as are being written.
 void RemoveOnInterrupt(const std::filesystem::path& file);
+// Takes file off that list again: it is finished, or gone.
+void KeepOnInterrupt(const std::filesystem::path& file);
 
 // From now on SIGHUP, SIGINT and SIGTERM only raise a flag that InterruptRequested reports, so
 // that a command can stop cleanly and finish its output.

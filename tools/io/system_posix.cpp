@@ -1,6 +1,7 @@
 // POSIX implementation of system.h.
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,20 +19,29 @@ namespace {
 
 constexpr int kEndingSignals[] = {SIGHUP, SIGINT, SIGPIPE, SIGTERM};
 
-// Read by the signal handler, so plain storage and lock-free atomics only.
-char pending_file[4096];
-std::atomic<bool> has_pending_file{false};
+// A file an interrupt deletes. Read by the signal handler, so plain storage and lock-free
+// atomics only: slots are reused but never freed, so that the handler may walk them at any
+// moment, and a slot's name changes only while it is not active.
+struct PendingFile {
+  char name[4096];
+  std::atomic<bool> active{false};
+  PendingFile* next = nullptr;
+};
+std::atomic<PendingFile*> pending_files{nullptr};
 std::atomic<bool> defer_interrupts{false};
 volatile sig_atomic_t interrupt_requested = 0;
 
 static_assert(std::atomic<bool>::is_always_lock_free);
+static_assert(std::atomic<PendingFile*>::is_always_lock_free);
 
 void OnSignal(int signal) {
   if (defer_interrupts && signal != SIGPIPE) {
     interrupt_requested = 1;
     return;
   }
-  if (has_pending_file) unlink(pending_file);
+  for (PendingFile* file = pending_files; file != nullptr; file = file->next) {
+    if (file->active) unlink(file->name);
+  }
   struct sigaction action {};
   action.sa_handler = SIG_DFL;
   sigaction(signal, &action, nullptr);
@@ -84,9 +94,23 @@ std::optional<int> DescriptorNamed(const std::filesystem::path& file) {
   return std::nullopt;
 }
 
+void AllowManyOpenFiles() {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == limit.rlim_max) return;
+  limit.rlim_cur = limit.rlim_max;
+  setrlimit(RLIMIT_NOFILE, &limit);
+}
+
 std::filesystem::path TemporaryFolder() {
   const char* folder = std::getenv("TMPDIR");
   return folder != nullptr && *folder != '\0' ? folder : "/tmp";
+}
+
+int CreateUnnamedFile() {
+  std::string name = (TemporaryFolder() / "g722kit-XXXXXX").string();
+  const int fd = mkstemp(name.data());
+  if (fd >= 0) unlink(name.c_str());
+  return fd;
 }
 
 bool StderrIsTerminal() {
@@ -112,11 +136,24 @@ void IgnoreFileSizeSignal() {
 }
 
 void RemoveOnInterrupt(const std::filesystem::path& file) {
-  has_pending_file = false;
   const std::string& name = file.native();
-  if (name.empty() || name.size() >= sizeof pending_file) return;
-  std::memcpy(pending_file, name.c_str(), name.size() + 1);
-  has_pending_file = true;
+  if (name.empty() || name.size() >= sizeof PendingFile::name) return;
+  PendingFile* slot = pending_files;
+  while (slot != nullptr && slot->active)
+    slot = slot->next;
+  if (slot == nullptr) {
+    slot = new PendingFile;
+    slot->next = pending_files;
+    pending_files = slot;
+  }
+  std::memcpy(slot->name, name.c_str(), name.size() + 1);
+  slot->active = true;
+}
+
+void KeepOnInterrupt(const std::filesystem::path& file) {
+  for (PendingFile* slot = pending_files; slot != nullptr; slot = slot->next) {
+    if (slot->active && file.native() == slot->name) slot->active = false;
+  }
 }
 
 void DeferInterrupts() {

@@ -53,17 +53,20 @@ std::vector<PlannedFile> IntoFolder(const std::vector<fs::path>& inputs, const f
   return planned;
 }
 
-// One file in this process. An output the tool named is never put over an existing file
-// without -f, since the user did not name what would be lost.
+// One file in this process.
 void RunOne(const PlannedFile& file, const FileArguments& args, const Conversion& convert) {
-  std::error_code error;
-  if (!file.output_named && !args.force && fs::exists(fs::symlink_status(file.output, error))) {
-    throw FileError(kExitOutput, "not replacing", file.output, "it exists (-f replaces it)");
-  }
+  if (!file.output_named) CheckMadeUpOutput(file.output, args.force);
   convert(file);
 }
 
 }  // namespace
+
+void CheckMadeUpOutput(const fs::path& output, bool force) {
+  std::error_code error;
+  if (!force && fs::exists(fs::symlink_status(output, error))) {
+    throw FileError(kExitOutput, "not replacing", output, "it exists (-f replaces it)");
+  }
+}
 
 std::vector<PlannedFile> PlanFiles(const FileArguments& args, const std::string& extension) {
   const std::vector<fs::path>& files = args.files;

@@ -33,6 +33,10 @@ struct PlannedFile {
 // folder. Throws a usage ToolError for names that cannot be told apart or would collide.
 std::vector<PlannedFile> PlanFiles(const FileArguments& args, const std::string& extension);
 
+// Refuses (kExitOutput) an output whose name the tool made up where a file exists, unless force
+// (-f): the user did not name what would be lost.
+void CheckMadeUpOutput(const std::filesystem::path& output, bool force);
+
 // Runs convert on every planned file and returns the exit code: with one file (or as a worker)
 // in this process; with several, each in a copy of this program started with argv (at most
 // args.jobs at once), printing each one's output as it finishes and a summary ("3 files: 2
