@@ -3,42 +3,38 @@
 #   tcpreplay   replays it onto one end of a veth pair, tcpdump records the other end;
 #   SIPp        plays it into a call between two SIPp instances over loopback
 #               (play_pcap_audio), tcpdump records the loopback;
-# each in a network namespace of its own, and each recording decodes to exactly the samples of
-# the same codes decoded from a .g722 file. Skips (exit 77) where namespaces cannot be made.
+# in a network namespace of the test's own (unshare: nothing is mounted, nothing outlives it),
+# and each recording decodes to exactly the samples of the same codes decoded from a .g722
+# file. Skips (exit 77) where a network namespace cannot be made.
 #
 #   capture_net_test.sh TOOL SPEECH.wav SCENARIO.xml
 set -euo pipefail
-tool=$1
-speech=$2
-scenario=$3
+if [[ ${1:-} != --in-namespace ]]; then
+  if ! err=$(unshare --net true 2>&1); then
+    echo "SKIP: cannot make a network namespace to capture in: $err"
+    exit 77
+  fi
+  exec unshare --net bash "$0" --in-namespace "$@"
+fi
+tool=$2
+speech=$3
+scenario=$4
 dir=$(mktemp -d)
-namespaces=()
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for ns in "${namespaces[@]}"; do ip netns delete "$ns" 2>/dev/null || true; done
   rm -rf "$dir"
 }
 trap cleanup EXIT
 cd "$dir"
+ip link set lo up
 
-# Makes the namespace ns, with its loopback up.
-namespace() {
-  ns=g722kit-$$-$1
-  if ! ip netns add "$ns" 2>err.txt; then
-    echo "SKIP: cannot create a network namespace to capture in: $(cat err.txt)"
-    exit 77
-  fi
-  namespaces+=("$ns")
-  ip netns exec "$ns" ip link set lo up
-}
-
-# Starts tcpdump on an interface of a namespace, writing FILE, and waits until it listens.
+# Starts tcpdump on an interface, writing FILE, and waits until it listens.
 record() {
-  ip netns exec "$1" tcpdump -i "$2" -U -w "$3" udp 2>"$3.log" &
+  tcpdump -i "$1" -U -w "$2" udp 2>"$2.log" &
   pids+=($!)
-  for _ in $(seq 50); do grep -q listening "$3.log" && return; sleep 0.1; done
-  echo "tcpdump did not start: $(cat "$3.log")" >&2
+  for _ in $(seq 50); do grep -q listening "$2.log" && return; sleep 0.1; done
+  echo "tcpdump did not start: $(cat "$2.log")" >&2
   exit 1
 }
 
@@ -67,23 +63,21 @@ check() {
 "$tool" decode -q -w call.g722 reference.wav
 sent=$(rtp_packets call.pcap)
 
-namespace veth
-ip netns exec "$ns" ip link add veth0 type veth peer name veth1
-ip netns exec "$ns" ip link set veth0 up
-ip netns exec "$ns" ip link set veth1 up
+ip link add veth0 type veth peer name veth1
+ip link set veth0 up
+ip link set veth1 up
 # A frame sent before the link has its carrier is dropped.
 for _ in $(seq 50); do
-  ip -n "$ns" link show veth0 | grep -q LOWER_UP && ip -n "$ns" link show veth1 | grep -q LOWER_UP && break
+  ip link show veth0 | grep -q LOWER_UP && ip link show veth1 | grep -q LOWER_UP && break
   sleep 0.1
 done
-record "$ns" veth1 replayed.pcap
-ip netns exec "$ns" tcpreplay -q -i veth0 --multiplier 4 call.pcap >/dev/null
+record veth1 replayed.pcap
+tcpreplay -q -i veth0 --multiplier 4 call.pcap >/dev/null
 check replayed.pcap
 
-namespace sipp
-record "$ns" lo played.pcap
-ip netns exec "$ns" sipp -sn uas -i 127.0.0.1 -p 5070 -m 1 -nostdin >/dev/null 2>&1 &
+record lo played.pcap
+sipp -sn uas -i 127.0.0.1 -p 5070 -m 1 -nostdin >/dev/null 2>&1 &
 pids+=($!)
-ip netns exec "$ns" timeout 60 sipp 127.0.0.1:5070 -sf "$scenario" -i 127.0.0.1 -p 5080 \
-  -m 1 -nostdin -trace_err >sipp.log 2>&1 || { cat sipp.log *_errors.log >&2; exit 1; }
+timeout 60 sipp 127.0.0.1:5070 -sf "$scenario" -i 127.0.0.1 -p 5080 -m 1 -nostdin -trace_err \
+  >sipp.log 2>&1 || { cat sipp.log *_errors.log >&2; exit 1; }
 check played.pcap
